@@ -1,0 +1,247 @@
+#include "FFTReal.h"
+
+#include <cassert>
+#include <cmath>
+#include <stdexcept>
+
+#include <emmintrin.h>
+
+namespace tovalin
+{
+namespace
+{
+    constexpr double twoPi = 6.283185307179586476925286766559;
+
+    bool isPowerOfTwo (int v) { return v > 0 && (v & (v - 1)) == 0; }
+} // namespace
+
+FFTReal<float>::FFTReal (int length)
+    : n (length), half (length / 2), stageCos (std::max (1, length / 2)), stageSin (std::max (1, length / 2)),
+      postCos (std::max (1, length / 2)), postSin (std::max (1, length / 2)), workRe (std::max (1, length / 2)),
+      workIm (std::max (1, length / 2))
+{
+    if (! isPowerOfTwo (length) || length < 16)
+        throw std::invalid_argument ("FFTReal: length must be a power of two of at least 16");
+
+    int bits = 0;
+    while ((1 << bits) < half)
+        ++bits;
+    bitReverse.resize ((size_t) half);
+    for (int i = 0; i < half; ++i)
+    {
+        int r = 0;
+        for (int b = 0; b < bits; ++b)
+            if (i & (1 << b))
+                r |= 1 << (bits - 1 - b);
+        bitReverse[(size_t) i] = r;
+    }
+
+    // Stage with span s (butterfly distance) keeps its s twiddles at offset s - 1.
+    for (int span = 1; span < half; span <<= 1)
+        for (int j = 0; j < span; ++j)
+        {
+            const double angle = -twoPi * j / (2.0 * span);
+            stageCos[span - 1 + j] = (float) std::cos (angle);
+            stageSin[span - 1 + j] = (float) std::sin (angle);
+        }
+
+    for (int k = 0; k < half; ++k)
+    {
+        const double angle = -twoPi * k / n;
+        postCos[k] = (float) std::cos (angle);
+        postSin[k] = (float) std::sin (angle);
+    }
+}
+
+// In-place forward complex FFT (decimation in time) of bit-reversed split data.
+void FFTReal<float>::complexTransform (float* re, float* im) const noexcept
+{
+    const int m = half;
+
+    // Spans 1 and 2 together as radix-4 butterflies.
+    for (int b = 0; b < m; b += 4)
+    {
+        const float r0 = re[b] + re[b + 1], i0 = im[b] + im[b + 1];
+        const float r1 = re[b] - re[b + 1], i1 = im[b] - im[b + 1];
+        const float r2 = re[b + 2] + re[b + 3], i2 = im[b + 2] + im[b + 3];
+        const float r3 = re[b + 2] - re[b + 3], i3 = im[b + 2] - im[b + 3];
+        re[b] = r0 + r2;
+        im[b] = i0 + i2;
+        re[b + 2] = r0 - r2;
+        im[b + 2] = i0 - i2;
+        // twiddle -i for the odd output
+        re[b + 1] = r1 + i3;
+        im[b + 1] = i1 - r3;
+        re[b + 3] = r1 - i3;
+        im[b + 3] = i1 + r3;
+    }
+
+    for (int span = 4; span < m; span <<= 1)
+    {
+        const float* wc = stageCos.data() + span - 1;
+        const float* ws = stageSin.data() + span - 1;
+        for (int b = 0; b < m; b += 2 * span)
+        {
+            float* ar = re + b;
+            float* ai = im + b;
+            float* cr = ar + span;
+            float* ci = ai + span;
+            for (int j = 0; j < span; j += 4)
+            {
+                const __m128 c = _mm_loadu_ps (wc + j);
+                const __m128 s = _mm_loadu_ps (ws + j);
+                const __m128 xr = _mm_load_ps (cr + j);
+                const __m128 xi = _mm_load_ps (ci + j);
+                const __m128 tr = _mm_sub_ps (_mm_mul_ps (xr, c), _mm_mul_ps (xi, s));
+                const __m128 ti = _mm_add_ps (_mm_mul_ps (xr, s), _mm_mul_ps (xi, c));
+                const __m128 yr = _mm_load_ps (ar + j);
+                const __m128 yi = _mm_load_ps (ai + j);
+                _mm_store_ps (cr + j, _mm_sub_ps (yr, tr));
+                _mm_store_ps (ci + j, _mm_sub_ps (yi, ti));
+                _mm_store_ps (ar + j, _mm_add_ps (yr, tr));
+                _mm_store_ps (ai + j, _mm_add_ps (yi, ti));
+            }
+        }
+    }
+}
+
+void FFTReal<float>::doFft (const float* x, float* f) noexcept
+{
+    const int m = half;
+    float* re = workRe.data();
+    float* im = workIm.data();
+    const int* rev = bitReverse.data();
+
+    // Pack even samples as real and odd samples as imaginary parts.
+    for (int i = 0; i < m; ++i)
+    {
+        const int r = rev[i];
+        re[r] = x[2 * i];
+        im[r] = x[2 * i + 1];
+    }
+
+    complexTransform (re, im);
+
+    // Split the packed transform into the real signal's spectrum.
+    f[0] = re[0] + im[0];
+    f[m] = re[0] - im[0];
+    for (int k = 1; k < m; ++k)
+    {
+        const float zr = re[k], zi = im[k];
+        const float yr = re[m - k], yi = -im[m - k]; // conj Z[m-k]
+        const float er = 0.5f * (zr + yr), ei = 0.5f * (zi + yi);
+        // O = (Z - conj Z[m-k]) / (2i)
+        const float dr = zr - yr, di = zi - yi;
+        const float orr = 0.5f * di, oi = -0.5f * dr;
+        const float c = postCos[k], s = postSin[k];
+        f[k] = er + (orr * c - oi * s);
+        f[m + k] = ei + (orr * s + oi * c);
+    }
+}
+
+void FFTReal<float>::doIfft (const float* f, float* x) noexcept
+{
+    const int m = half;
+    float* re = workRe.data();
+    float* im = workIm.data();
+    const int* rev = bitReverse.data();
+
+    // Rebuild 2 Z[k] = (X[k] + conj X[m-k]) + i W^-k (X[k] - conj X[m-k]), then
+    // invert with the forward kernel on swapped real and imaginary parts.
+    {
+        const float x0 = f[0], xm = f[m];
+        const int r = rev[0];
+        // k = 0: E = (X0 + Xm), O = (X0 - Xm); stored swapped (imag first).
+        im[r] = x0 + xm;
+        re[r] = x0 - xm;
+    }
+    for (int k = 1; k < m; ++k)
+    {
+        const float ar = f[k], ai = f[m + k];
+        const float br = f[m - k], bi = -f[2 * m - k]; // conj X[m-k]
+        const float er = ar + br, ei = ai + bi;
+        const float dr = ar - br, di = ai - bi;
+        const float c = postCos[k], s = -postSin[k]; // W^-k
+        const float orr = dr * c - di * s, oi = dr * s + di * c;
+        const float zr = er - oi, zi = ei + orr; // E + i O
+        const int r = rev[k];
+        re[r] = zi;
+        im[r] = zr;
+    }
+
+    complexTransform (re, im);
+
+    for (int i = 0; i < m; ++i)
+    {
+        x[2 * i] = im[i];
+        x[2 * i + 1] = re[i];
+    }
+}
+
+void FFTReal<float>::rescale (float* x) const noexcept
+{
+    const float scale = 1.0f / (float) n;
+    for (int i = 0; i < n; ++i)
+        x[i] *= scale;
+}
+
+namespace
+{
+    template <bool accumulate>
+    inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept
+    {
+        const int h = n / 2;
+        if (accumulate)
+        {
+            out[0] += a[0] * b[0];
+            out[h] += a[h] * b[h];
+        }
+        else
+        {
+            out[0] = a[0] * b[0];
+            out[h] = a[h] * b[h];
+        }
+        const int scalarEnd = h < 4 ? h : 4;
+        for (int k = 1; k < scalarEnd; ++k)
+        {
+            const float re = a[k] * b[k] - a[h + k] * b[h + k];
+            const float im = a[k] * b[h + k] + a[h + k] * b[k];
+            if (accumulate)
+            {
+                out[k] += re;
+                out[h + k] += im;
+            }
+            else
+            {
+                out[k] = re;
+                out[h + k] = im;
+            }
+        }
+        for (int k = 4; k < h; k += 4)
+        {
+            const __m128 ar = _mm_load_ps (a + k), ai = _mm_load_ps (a + h + k);
+            const __m128 br = _mm_load_ps (b + k), bi = _mm_load_ps (b + h + k);
+            __m128 re = _mm_sub_ps (_mm_mul_ps (ar, br), _mm_mul_ps (ai, bi));
+            __m128 im = _mm_add_ps (_mm_mul_ps (ar, bi), _mm_mul_ps (ai, br));
+            if (accumulate)
+            {
+                re = _mm_add_ps (re, _mm_load_ps (out + k));
+                im = _mm_add_ps (im, _mm_load_ps (out + h + k));
+            }
+            _mm_store_ps (out + k, re);
+            _mm_store_ps (out + h + k, im);
+        }
+    }
+} // namespace
+
+void spectrumMultiply (float* out, const float* a, const float* b, int n) noexcept
+{
+    multiplySpectra<false> (out, a, b, n);
+}
+
+void spectrumMultiplyAdd (float* out, const float* a, const float* b, int n) noexcept
+{
+    multiplySpectra<true> (out, a, b, n);
+}
+
+} // namespace tovalin

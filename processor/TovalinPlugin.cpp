@@ -1,0 +1,319 @@
+#include "TovalinPlugin.h"
+
+#include "ChunkLoop.h"
+
+#include <algorithm>
+
+namespace tovalin
+{
+namespace
+{
+    constexpr int maxDeferredEvents = 256;
+
+    /** Only complete channel messages reach the mapper and the Guitarist; system
+        messages mean nothing to the instrument, and a truncated message would make
+        them read bytes that were never sent. */
+    bool isUsableChannelMessage (const juce::uint8* data, int size) noexcept
+    {
+        if (size < 1 || data[0] < 0x80 || data[0] >= 0xF0)
+            return false;
+        return size == juce::MidiMessage::getMessageLengthFromFirstByte (data[0]);
+    }
+} // namespace
+
+/** Walks the deferred events (all at time 0) and then the block's events, giving each
+    its engine time from the block's start and skipping what the instrument cannot use. */
+class TovalinPlugin::MidiCursor
+{
+public:
+    MidiCursor (const juce::MidiBuffer& deferredEvents, const juce::MidiBuffer& blockEvents, double inputPerOutput) noexcept
+        : deferred (deferredEvents), block (blockEvents), ratio (inputPerOutput), it (deferredEvents.cbegin()),
+          end (deferredEvents.cend())
+    {
+        skipUnusable();
+    }
+
+    /** The current event's engine time from the block's start; false at the end. */
+    bool peek (int& engineTime) const noexcept
+    {
+        if (it == end)
+            return false;
+        engineTime = inDeferred ? 0 : (int) ((*it).samplePosition * ratio);
+        return true;
+    }
+
+    juce::MidiMessage message() const noexcept
+    {
+        const auto meta = *it;
+        return juce::MidiMessage (meta.data, meta.numBytes, 0.0);
+    }
+
+    void next() noexcept
+    {
+        ++it;
+        ++consumed;
+        skipUnusable();
+    }
+
+    int consumedCount() const noexcept { return consumed; }
+
+private:
+    void skipUnusable() noexcept
+    {
+        for (;;)
+        {
+            if (it == end)
+            {
+                if (! inDeferred)
+                    return;
+                inDeferred = false;
+                it = block.cbegin();
+                end = block.cend();
+                continue;
+            }
+            const auto meta = *it;
+            if (isUsableChannelMessage (meta.data, meta.numBytes))
+                return;
+            ++it;
+        }
+    }
+
+    const juce::MidiBuffer& deferred;
+    const juce::MidiBuffer& block;
+    double ratio;
+    juce::MidiBufferIterator it, end;
+    bool inDeferred = true;
+    int consumed = 0;
+};
+
+/** Connects the chunk loop to the processor's MIDI, Guitarist and voices. */
+struct TovalinPlugin::ChunkClient
+{
+    TovalinPlugin& processor;
+    MidiCursor& events;
+    int base;      // engine samples of this block rendered before the chunk
+    int length;    // the chunk's engine samples
+    bool lastChunk;
+    float* mix;
+
+    bool nextMidiTime (int& t) noexcept
+    {
+        int engineTime = 0;
+        if (! events.peek (engineTime))
+            return false;
+        int local = engineTime - base;
+        if (local >= length)
+        {
+            // Events in the block's last host samples may map beyond the rendered
+            // engine samples: the last chunk still delivers them, at its end.
+            if (! lastChunk)
+                return false;
+            local = length - 1;
+        }
+        t = std::max (0, local);
+        return true;
+    }
+
+    void handleMidi (int t) noexcept
+    {
+        const juce::MidiMessage m = events.message();
+        if (! processor.actionMapper.handleMidiMessage (m))
+            processor.guitarist.handleNoteEvent (m, t);
+        events.next();
+    }
+
+    bool nextGestureTime (int& t) noexcept { return processor.guitarist.peekNextEventTime (t); }
+
+    void processGesture (int t) noexcept { processor.guitarist.processDueEvent (t); }
+
+    bool render (int pos, int len) noexcept
+    {
+        bool any = false;
+        for (auto& v : processor.voices)
+            any |= v.render (len, mix, pos);
+        return any;
+    }
+};
+
+TovalinPlugin::TovalinPlugin()
+    : juce::AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+{
+    hasSse2 = juce::SystemStats::hasSSE2();
+    disabled = ! hasSse2;
+
+    guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
+    guitarist.detectInversions = settings.inversions == 1;
+
+    deferredMidi.ensureSize (4096);
+    constructed = true;
+}
+
+TovalinPlugin::~TovalinPlugin() = default;
+
+bool TovalinPlugin::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    if (layouts.inputBuses.size() > 0 && ! layouts.getMainInputChannelSet().isDisabled())
+        return false;
+    return layouts.getMainOutputChannelSet().size() >= 1;
+}
+
+void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    if (disabled)
+        return;
+    rateSupported = rateConverter.configure (sampleRate, samplesPerBlock);
+    hostSampleRate = (float) sampleRate;
+    deferredMidi.clear();
+    sendChangeMessage();
+    resetEngine();
+
+    if (firstPrepare)
+    {
+        const juce::ScopedLock sl (stringsLock);
+        firstPrepare = false;
+    }
+}
+
+void TovalinPlugin::releaseResources()
+{
+    if (disabled)
+        return;
+    rateSupported = true;
+    rateConverter.release();
+    deferredMidi.clear();
+    resetEngine();
+    sendChangeMessage();
+}
+
+void TovalinPlugin::resetEngine()
+{
+    const juce::ScopedLock sl (stringsLock);
+    for (auto& v : voices)
+    {
+        v.reset();
+        v.stop();
+    }
+    fingering.reset();
+    guitarist.resetPerformance();
+    convolver.reset();
+}
+
+bool TovalinPlugin::setPreference (const juce::String& key, int value)
+{
+    if (! settings.setValue (key.toStdString(), value))
+        return false;
+    guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
+    guitarist.detectInversions = settings.inversions == 1;
+    return true;
+}
+
+void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    const int numSamples = buffer.getNumSamples();
+    if (isSuspended() || disabled || ! rateSupported || ! rateConverter.isConfigured() || buffer.getNumChannels() == 0)
+    {
+        buffer.clear();
+        return;
+    }
+
+    keyboardState.processNextMidiBuffer (midiMessages, 0, numSamples, true);
+
+    floatingPointGuard.enterAudioBlock();
+
+    MidiCursor events (deferredMidi, midiMessages, rateConverter.getInputPerOutput());
+
+    // Leftover host samples of the previous block come first; then chunks of at most
+    // MaxChunk engine samples until the block is full.
+    int outPos = rateConverter.drainOverflow (buffer, 0, numSamples);
+    int engineBase = 0;
+    int chunks = 0;
+    while (outPos < numSamples)
+    {
+        const int wanted = numSamples - outPos;
+        const int served = std::min (wanted, rateConverter.outputsForInput (RateConverter::MaxChunk));
+        const int n = rateConverter.inputNeeded (served);
+        const bool lastChunk = served == wanted;
+
+        std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
+        ChunkClient client { *this, events, engineBase, n, lastChunk, mixBuffer.data() };
+        const bool anyRendered = runChunk (client, n);
+
+        if (floatingPointGuard.hadArithmeticError())
+        {
+            resetEngine();
+            // The faulty samples must not reach the body filter's history.
+            std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
+        }
+
+        guitarist.advanceQueue (n);
+
+        bool allIdle = true;
+        for (const auto& v : voices)
+            allIdle = allIdle && v.idle != 0;
+        if (allIdle != lastAllIdle || anyRendered)
+        {
+            if (allIdle && ! anyRendered)
+            {
+                convolver.startTail();
+                lastAllIdle = true;
+            }
+            else
+            {
+                convolver.wake();
+                lastAllIdle = false;
+            }
+        }
+
+        convolver.setOutput (rateConverter.writePointer(), n);
+        convolver.process (mixBuffer.data(), n);
+        rateConverter.process (buffer, n, served, outPos);
+
+        if (floatingPointGuard.hadArithmeticError())
+        {
+            resetEngine();
+            rateConverter.clearHistory();
+            buffer.clear (0, outPos, served);
+        }
+
+        outPos += served;
+        engineBase += n;
+        ++chunks;
+        if (outPos < numSamples)
+            outPos += rateConverter.drainOverflow (buffer, outPos, numSamples - outPos);
+    }
+
+    if (chunks == 0)
+    {
+        // Nothing was rendered, so nothing was delivered: keep the block's events for
+        // the start of the next one (fixed storage, bounded count).
+        for (const auto meta : midiMessages)
+            if (isUsableChannelMessage (meta.data, meta.numBytes) && deferredMidi.getNumEvents() < maxDeferredEvents)
+                deferredMidi.addEvent (meta.data, meta.numBytes, 0);
+    }
+    else
+    {
+        deferredMidi.clear();
+    }
+
+    for (int ch = 1; ch < buffer.getNumChannels(); ++ch)
+        buffer.copyFrom (ch, 0, buffer, 0, 0, numSamples);
+
+    floatingPointGuard.leaveAudioBlock();
+}
+
+void TovalinPlugin::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement root (stateTag);
+    copyXmlToBinary (root, destData);
+}
+
+void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (disabled || data == nullptr || sizeInBytes <= 0)
+        return;
+    const std::unique_ptr<juce::XmlElement> xml = getXmlFromBinary (data, sizeInBytes);
+    if (xml == nullptr || ! xml->hasTagName (stateTag))
+        return;
+}
+
+} // namespace tovalin

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "RateConverter.h"
+
+#include "../engine/Convolver.h"
+#include "../engine/FloatingPointGuard.h"
+#include "../engine/StringVoice.h"
+#include "../engine/Vector.h"
+#include "../performance/ActionMapper2.h"
+#include "../performance/Fingering.h"
+#include "../performance/Guitarist.h"
+#include "../presets/Settings.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+
+namespace tovalin
+{
+/** The instrument's audio processor, owned by the standalone window or the plug-in
+    wrapper. The engine runs at 44 100 Hz in mono; seven host rates are served by the
+    rate converter.
+
+    Locks. Three recursive locks guard the shared state: the callback lock of
+    juce::AudioProcessor (held by the host around every block, taken by
+    suspendProcessing), stringsLock (voices, string models, Guitarist) and the
+    parameter table's parameterLock. Every path takes them in this one order:
+
+        callback lock  ->  stringsLock  ->  parameterLock
+
+    and never waits for an earlier lock while holding a later one. A path that needs
+    an earlier lock while it holds a later one releases and retakes in order, or
+    defers the work. The block loop holds the callback lock and may take stringsLock
+    (its floating-point recovery), which fits the order. */
+class TovalinPlugin : public juce::AudioProcessor,
+                      public juce::ChangeBroadcaster,
+                      public juce::ActionBroadcaster,
+                      public juce::ChangeListener
+{
+public:
+    TovalinPlugin();
+    ~TovalinPlugin() override;
+
+    // juce::AudioProcessor
+    const juce::String getName() const override { return "Tovalin"; }
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+    const juce::String getInputChannelName (int i) const override { return juce::String (i + 1); }
+    const juce::String getOutputChannelName (int i) const override { return juce::String (i + 1); }
+    bool isInputChannelStereoPair (int) const override { return false; }
+    bool isOutputChannelStereoPair (int) const override { return getTotalNumOutputChannels() > 1; }
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return false; }
+    double getTailLengthSeconds() const override { return 0.0; }
+
+    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
+    bool hasEditor() const override { return false; }
+
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    void changeListenerCallback (juce::ChangeBroadcaster*) override {}
+
+    // Processor operations
+
+    /** Under stringsLock: every voice reset and stopped, the Fingering and the
+        performance reset, the convolver emptied. Any thread. */
+    void resetEngine();
+
+    /** Stores a preference by key after its range rule and applies what depends on it.
+        False for an unknown key. Message thread. */
+    bool setPreference (const juce::String& key, int value);
+
+    /** The root tag of the state chunk. */
+    static constexpr const char* stateTag = "TovalinSettings";
+
+    juce::MidiKeyboardState keyboardState;
+    float hostSampleRate = 0.0f;
+    bool rateSupported = true;
+    bool hasSse2 = true;
+    bool disabled = false;
+    bool firstPrepare = true;
+    bool lastAllIdle = true;
+    int currentLevel = -1;
+    bool restoringState = false;
+    bool constructed = false;
+
+    Convolver convolver;
+    Fingering fingering;
+    Guitarist guitarist { fingering };
+    std::array<StringVoice, 6> voices;
+    Settings settings;
+    ActionMapper2 actionMapper;
+    juce::CriticalSection stringsLock;
+    RateConverter rateConverter;
+
+private:
+    struct ChunkClient;
+    class MidiCursor;
+
+    void renderChunk (MidiCursor& events, int n, bool lastChunk);
+
+    Vector<float> mixBuffer { RateConverter::MaxChunk };
+    FloatingPointGuard floatingPointGuard;
+    /** MIDI events of a block that rendered no engine samples (a block no longer than
+        the converter's leftover): delivered at the start of the next block. */
+    juce::MidiBuffer deferredMidi;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TovalinPlugin)
+};
+
+} // namespace tovalin
