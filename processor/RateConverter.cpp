@@ -212,13 +212,6 @@ void RateConverter::process (juce::AudioBuffer<float>& buffer, int a, int count,
     primed = true;
 }
 
-void RateConverter::clearHistory() noexcept
-{
-    if (work != nullptr)
-        std::memset (work, 0, sizeof (float) * (size_t) historyLength);
-    overflowCount = 0;
-}
-
 void RateConverter::release()
 {
     freeAligned (work);

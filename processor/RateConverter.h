@@ -2,6 +2,7 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tovalin
@@ -50,8 +51,32 @@ public:
         outputCount samples there and keeping any surplus for the next block. */
     void process (juce::AudioBuffer<float>& buffer, int inputCount, int outputCount, int startIndex) noexcept;
 
-    /** Forgets the history and the leftovers (after an arithmetic fault). */
-    void clearHistory() noexcept;
+    /** Fills host samples [0, numSamples) of channel 0: first the previous block's
+        leftovers, then chunks of at most MaxChunk engine samples. For each chunk,
+        renderChunk (engineBase, n, lastChunk, destination) must write n engine samples
+        to destination; engineBase counts the engine samples of this block before the
+        chunk. Returns the number of chunks (0 when the leftovers filled the block). */
+    template <typename ChunkRenderer>
+    int serveBlock (juce::AudioBuffer<float>& buffer, int numSamples, ChunkRenderer&& renderChunk)
+    {
+        int outPos = drainOverflow (buffer, 0, numSamples);
+        int engineBase = 0;
+        int chunks = 0;
+        while (outPos < numSamples)
+        {
+            const int wanted = numSamples - outPos;
+            const int served = std::min (wanted, outputsForInput (MaxChunk));
+            const int n = inputNeeded (served);
+            renderChunk (engineBase, n, served == wanted, writePointer());
+            process (buffer, n, served, outPos);
+            outPos += served;
+            engineBase += n;
+            ++chunks;
+            if (outPos < numSamples)
+                outPos += drainOverflow (buffer, outPos, numSamples - outPos);
+        }
+        return chunks;
+    }
 
     /** Frees the work area and empties the leftovers. */
     void release();

@@ -207,6 +207,49 @@ bool TovalinPlugin::setPreference (const juce::String& key, int value)
     return true;
 }
 
+void TovalinPlugin::renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination)
+{
+    std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
+    ChunkClient client { *this, events, engineBase, n, lastChunk, mixBuffer.data() };
+    const bool anyRendered = runChunk (client, n);
+
+    if (floatingPointGuard.hadArithmeticError())
+    {
+        resetEngine();
+        // The faulty samples must not reach the body filter's history.
+        std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
+    }
+
+    guitarist.advanceQueue (n);
+
+    bool allIdle = true;
+    for (const auto& v : voices)
+        allIdle = allIdle && v.idle != 0;
+    if (allIdle != lastAllIdle || anyRendered)
+    {
+        if (allIdle && ! anyRendered)
+        {
+            convolver.startTail();
+            lastAllIdle = true;
+        }
+        else
+        {
+            convolver.wake();
+            lastAllIdle = false;
+        }
+    }
+
+    convolver.setOutput (destination, n);
+    convolver.process (mixBuffer.data(), n);
+
+    if (floatingPointGuard.hadArithmeticError())
+    {
+        resetEngine();
+        convolver.reset();
+        std::fill (destination, destination + n, 0.0f);
+    }
+}
+
 void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
 {
     const int numSamples = buffer.getNumSamples();
@@ -224,63 +267,9 @@ void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
 
     // Leftover host samples of the previous block come first; then chunks of at most
     // MaxChunk engine samples until the block is full.
-    int outPos = rateConverter.drainOverflow (buffer, 0, numSamples);
-    int engineBase = 0;
-    int chunks = 0;
-    while (outPos < numSamples)
-    {
-        const int wanted = numSamples - outPos;
-        const int served = std::min (wanted, rateConverter.outputsForInput (RateConverter::MaxChunk));
-        const int n = rateConverter.inputNeeded (served);
-        const bool lastChunk = served == wanted;
-
-        std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
-        ChunkClient client { *this, events, engineBase, n, lastChunk, mixBuffer.data() };
-        const bool anyRendered = runChunk (client, n);
-
-        if (floatingPointGuard.hadArithmeticError())
-        {
-            resetEngine();
-            // The faulty samples must not reach the body filter's history.
-            std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
-        }
-
-        guitarist.advanceQueue (n);
-
-        bool allIdle = true;
-        for (const auto& v : voices)
-            allIdle = allIdle && v.idle != 0;
-        if (allIdle != lastAllIdle || anyRendered)
-        {
-            if (allIdle && ! anyRendered)
-            {
-                convolver.startTail();
-                lastAllIdle = true;
-            }
-            else
-            {
-                convolver.wake();
-                lastAllIdle = false;
-            }
-        }
-
-        convolver.setOutput (rateConverter.writePointer(), n);
-        convolver.process (mixBuffer.data(), n);
-        rateConverter.process (buffer, n, served, outPos);
-
-        if (floatingPointGuard.hadArithmeticError())
-        {
-            resetEngine();
-            rateConverter.clearHistory();
-            buffer.clear (0, outPos, served);
-        }
-
-        outPos += served;
-        engineBase += n;
-        ++chunks;
-        if (outPos < numSamples)
-            outPos += rateConverter.drainOverflow (buffer, outPos, numSamples - outPos);
-    }
+    const int chunks = rateConverter.serveBlock (buffer, numSamples, [&] (int engineBase, int n, bool lastChunk, float* dest) {
+        renderChunk (events, engineBase, n, lastChunk, dest);
+    });
 
     if (chunks == 0)
     {

@@ -108,7 +108,7 @@ private:
     struct ChunkClient;
     class MidiCursor;
 
-    void renderChunk (MidiCursor& events, int n, bool lastChunk);
+    void renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination);
 
     Vector<float> mixBuffer { RateConverter::MaxChunk };
     FloatingPointGuard floatingPointGuard;

@@ -1,0 +1,289 @@
+#include "processor/TovalinPlugin.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include <xmmintrin.h>
+
+using namespace tovalin;
+
+// Counts heap allocations made while counting is switched on, on any thread.
+namespace
+{
+std::atomic<bool> countingAllocations { false };
+std::atomic<long> allocationCount { 0 };
+} // namespace
+
+void* operator new (std::size_t size)
+{
+    if (countingAllocations.load (std::memory_order_relaxed))
+        allocationCount.fetch_add (1, std::memory_order_relaxed);
+    if (void* p = std::malloc (size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete (void* p) noexcept { std::free (p); }
+void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+
+namespace
+{
+juce::MidiBuffer noteOnAt (int sample, int note = 64, int channel = 1)
+{
+    juce::MidiBuffer m;
+    m.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) 100), sample);
+    return m;
+}
+
+void fillWith (juce::AudioBuffer<float>& b, float v)
+{
+    for (int c = 0; c < b.getNumChannels(); ++c)
+        juce::FloatVectorOperations::fill (b.getWritePointer (c), v, b.getNumSamples());
+}
+
+struct Processor : ::testing::Test
+{
+    TovalinPlugin plugin;
+
+    void prepare (double rate, int block, int channels = 2)
+    {
+        plugin.setPlayConfigDetails (0, channels, rate, block);
+        plugin.prepareToPlay (rate, block);
+    }
+
+    void process (juce::AudioBuffer<float>& buffer, juce::MidiBuffer midi = {}) { plugin.processBlock (buffer, midi); }
+};
+} // namespace
+
+TEST_F (Processor, PresentsItselfAsAnInstrument)
+{
+    EXPECT_EQ (plugin.getName(), juce::String ("Tovalin"));
+    EXPECT_TRUE (plugin.acceptsMidi());
+    EXPECT_FALSE (plugin.producesMidi());
+    EXPECT_FALSE (plugin.disabled);
+    EXPECT_TRUE (plugin.constructed);
+    EXPECT_EQ (plugin.getOutputChannelName (0), juce::String ("1"));
+}
+
+TEST_F (Processor, AnUnsupportedRateIsAcceptedButSilent)
+{
+    prepare (50000, 256);
+    EXPECT_FALSE (plugin.rateSupported);
+    EXPECT_FLOAT_EQ (plugin.hostSampleRate, 50000.0f);
+    juce::AudioBuffer<float> buffer (2, 256);
+    fillWith (buffer, 0.7f);
+    process (buffer, noteOnAt (10));
+    EXPECT_EQ (buffer.getMagnitude (0, 256), 0.0f);
+    EXPECT_EQ (buffer.getMagnitude (1, 0, 256), 0.0f);
+
+    prepare (48000, 256);
+    EXPECT_TRUE (plugin.rateSupported);
+    plugin.releaseResources();
+    EXPECT_TRUE (plugin.rateSupported);
+}
+
+TEST_F (Processor, ABlockBeforePreparationIsSilent)
+{
+    juce::AudioBuffer<float> buffer (2, 64);
+    fillWith (buffer, 0.3f);
+    process (buffer);
+    EXPECT_EQ (buffer.getMagnitude (0, 64), 0.0f);
+}
+
+TEST_F (Processor, EveryOutputChannelGetsChannelZero)
+{
+    for (int channels : { 1, 2, 4 })
+    {
+        prepare (96000, 128, channels);
+        juce::AudioBuffer<float> buffer (channels, 128);
+        fillWith (buffer, 0.25f);
+        process (buffer, noteOnAt (3));
+        for (int c = 1; c < channels; ++c)
+            for (int i = 0; i < 128; ++i)
+                ASSERT_EQ (buffer.getSample (c, i), buffer.getSample (0, i)) << channels << " channels";
+        EXPECT_EQ (buffer.getMagnitude (0, 0, 128), 0.0f) << "silent until strings exist";
+    }
+}
+
+TEST_F (Processor, ANoteOnChannelOneIsQueuedForTheChordDetectionDelay)
+{
+    prepare (44100, 512);
+    plugin.setPreference ("chordsDetectionDelay", 1000);
+    juce::AudioBuffer<float> buffer (2, 512);
+    process (buffer, noteOnAt (100));
+    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
+    EXPECT_EQ (plugin.guitarist.queue().front().time, 100 + 1000 - 512);
+
+    // A note-off before its start cancels it.
+    juce::MidiBuffer off;
+    off.addEvent (juce::MidiMessage::noteOff (1, 64), 0);
+    process (buffer, off);
+    EXPECT_TRUE (plugin.guitarist.queue().empty());
+}
+
+TEST_F (Processor, WithNoDelayTheGestureIsPlayedInsideItsBlock)
+{
+    prepare (44100, 512);
+    plugin.setPreference ("chordsDetectionDelay", 0);
+    juce::AudioBuffer<float> buffer (2, 512);
+    process (buffer, noteOnAt (100));
+    EXPECT_TRUE (plugin.guitarist.queue().empty());
+}
+
+// At 192 kHz the leftover from the previous block shortens the chunk, so events in
+// the block's last samples map beyond it; they are delivered all the same, in order.
+TEST_F (Processor, EventsBeyondTheChunkAreStillDelivered)
+{
+    prepare (192000, 64);
+    plugin.setPreference ("chordsDetectionDelay", 100000);
+    juce::AudioBuffer<float> buffer (2, 64);
+    for (int i = 0; i < 5 && plugin.rateConverter.pendingOverflow() == 0; ++i)
+        process (buffer);
+    ASSERT_GT (plugin.rateConverter.pendingOverflow(), 0);
+
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 90), 62);
+    midi.addEvent (juce::MidiMessage::noteOn (1, 62, (juce::uint8) 90), 63);
+    process (buffer, midi);
+    ASSERT_EQ (plugin.guitarist.queue().size(), 2);
+    EXPECT_EQ (plugin.guitarist.queue().at (0).note, 60);
+    EXPECT_EQ (plugin.guitarist.queue().at (1).note, 62);
+}
+
+// A block no longer than the leftover renders nothing; its events wait for the next one.
+TEST_F (Processor, EventsOfABlockThatRendersNothingAreDeliveredNext)
+{
+    prepare (192000, 512);
+    plugin.setPreference ("chordsDetectionDelay", 100000);
+    juce::AudioBuffer<float> big (2, 509);
+    process (big);
+    ASSERT_GE (plugin.rateConverter.pendingOverflow(), 1);
+
+    juce::AudioBuffer<float> one (2, 1);
+    process (one, noteOnAt (0, 70));
+    if (plugin.guitarist.queue().empty())
+    {
+        process (one);
+        process (big);
+    }
+    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
+    EXPECT_EQ (plugin.guitarist.queue().front().note, 70);
+}
+
+TEST_F (Processor, BlocksLongerThanOneChunkPlaceEventsByTheirTime)
+{
+    prepare (44100, 512);
+    plugin.setPreference ("chordsDetectionDelay", 1000000);
+    juce::AudioBuffer<float> buffer (2, 20000);
+    process (buffer, noteOnAt (15000));
+    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
+    EXPECT_EQ (plugin.guitarist.queue().front().time, 15000 + 1000000 - 20000);
+}
+
+TEST_F (Processor, MalformedAndSystemMessagesAreIgnored)
+{
+    prepare (48000, 256);
+    plugin.setPreference ("chordsDetectionDelay", 100000);
+    juce::MidiBuffer midi;
+    const juce::uint8 truncatedNoteOn[] = { 0x90, 60 };
+    const juce::uint8 sysex[] = { 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7 };
+    const juce::uint8 clock[] = { 0xF8 };
+    const juce::uint8 strayData[] = { 0x40, 0x40, 0x40 };
+    midi.addEvent (truncatedNoteOn, 2, 1);
+    midi.addEvent (sysex, 6, 2);
+    midi.addEvent (clock, 1, 3);
+    midi.addEvent (strayData, 3, 4);
+    midi.addEvent (juce::MidiMessage::noteOn (1, 64, (juce::uint8) 1), 5);
+    juce::AudioBuffer<float> buffer (2, 256);
+    process (buffer, midi);
+    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
+    EXPECT_EQ (plugin.guitarist.queue().front().note, 64);
+}
+
+TEST_F (Processor, TheHostsFloatingPointStateIsRestored)
+{
+    prepare (88200, 128);
+    const unsigned int before = _mm_getcsr();
+    _mm_setcsr (before & ~0x8040u);
+    const unsigned int hostState = _mm_getcsr() & ~0x3Fu;
+    juce::AudioBuffer<float> buffer (2, 128);
+    process (buffer, noteOnAt (5));
+    EXPECT_EQ (_mm_getcsr() & ~0x3Fu, hostState);
+    _mm_setcsr (before);
+}
+
+TEST_F (Processor, ResetEngineClearsTheFingeringAndTheQueue)
+{
+    prepare (44100, 256);
+    plugin.setPreference ("chordsDetectionDelay", 100000);
+    juce::AudioBuffer<float> buffer (2, 256);
+    process (buffer, noteOnAt (5));
+    plugin.fingering.setString (0, 52, 0, StringState::Single);
+    plugin.resetEngine();
+    EXPECT_TRUE (plugin.guitarist.queue().empty());
+    EXPECT_EQ (plugin.fingering.note[0], -1);
+    EXPECT_EQ (plugin.fingering.state[0], StringState::Free);
+}
+
+TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
+{
+    for (int rate : { 44100, 48000, 192000, 22050 })
+    {
+        prepare (rate, 512);
+        plugin.setPreference ("chordsDetectionDelay", 300);
+        juce::AudioBuffer<float> buffer (2, 512);
+        juce::MidiBuffer midi;
+        midi.ensureSize (1024);
+        process (buffer, midi);
+
+        for (int i = 0; i < 8; ++i)
+            midi.addEvent (juce::MidiMessage::noteOn (1, 52 + i * 3, (juce::uint8) 100), i * 60);
+        midi.addEvent (juce::MidiMessage::controllerEvent (1, 64, 127), 7);
+        midi.addEvent (juce::MidiMessage::pitchWheel (1, 9000), 8);
+
+        allocationCount = 0;
+        countingAllocations = true;
+        for (int i = 0; i < 20; ++i)
+            plugin.processBlock (buffer, midi);
+        juce::AudioBuffer<float> odd (2, 1);
+        for (int i = 0; i < 20; ++i)
+            plugin.processBlock (odd, midi);
+        countingAllocations = false;
+        EXPECT_EQ (allocationCount.load(), 0) << rate;
+    }
+}
+
+TEST_F (Processor, StateChunkRoundTripsAndForeignDataIsIgnored)
+{
+    juce::MemoryBlock state;
+    plugin.getStateInformation (state);
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (state.getData(), (int) state.getSize());
+    ASSERT_NE (xml, nullptr);
+    EXPECT_TRUE (xml->hasTagName ("TovalinSettings"));
+    plugin.setStateInformation (state.getData(), (int) state.getSize());
+
+    const char garbage[] = "VC2!\xff\xff\xff\x7f<not xml";
+    plugin.setStateInformation (garbage, (int) sizeof (garbage));
+    plugin.setStateInformation (nullptr, 0);
+    EXPECT_TRUE (plugin.constructed);
+}
+
+TEST_F (Processor, PreferencesFollowTheirRangeRules)
+{
+    EXPECT_TRUE (plugin.setPreference ("samplesOfLatency", 300));
+    EXPECT_EQ (plugin.settings.samplesOfLatency, 512);
+    EXPECT_TRUE (plugin.setPreference ("samplesOfLatency", 0));
+    EXPECT_EQ (plugin.settings.samplesOfLatency, 2);
+    EXPECT_TRUE (plugin.setPreference ("harmonics", 0));
+    EXPECT_EQ (plugin.settings.harmonics, 1);
+    EXPECT_TRUE (plugin.setPreference ("performanceLevel", 7));
+    EXPECT_EQ (plugin.settings.performanceLevel, 2);
+    EXPECT_TRUE (plugin.setPreference ("bend", -1));
+    EXPECT_EQ (plugin.settings.bend, 0);
+    EXPECT_TRUE (plugin.setPreference ("chordsDetectionDelay", 441));
+    EXPECT_EQ (plugin.guitarist.chordDetectionDelay, 441);
+    EXPECT_FALSE (plugin.setPreference ("volume", 1));
+}

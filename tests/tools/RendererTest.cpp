@@ -1,0 +1,289 @@
+#include "MidiFileBuilder.h"
+#include "render/RenderOptions.h"
+#include "render/Renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace tovalin;
+namespace fs = std::filesystem;
+
+namespace
+{
+struct RenderRun
+{
+    int status;
+    std::string out, err;
+};
+
+RenderRun render (std::vector<std::string> args)
+{
+    std::ostringstream out, err;
+    const int status = renderMain (args, out, err);
+    return { status, out.str(), err.str() };
+}
+
+std::vector<std::uint8_t> readBytes (const fs::path& p)
+{
+    std::ifstream in (p, std::ios::binary);
+    return { std::istreambuf_iterator<char> (in), std::istreambuf_iterator<char>() };
+}
+
+void writeBytes (const fs::path& p, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out (p, std::ios::binary);
+    out.write (reinterpret_cast<const char*> (bytes.data()), (std::streamsize) bytes.size());
+}
+
+std::uint32_t le32 (const std::vector<std::uint8_t>& b, size_t at)
+{
+    return (std::uint32_t) b[at] | (std::uint32_t) b[at + 1] << 8 | (std::uint32_t) b[at + 2] << 16 | (std::uint32_t) b[at + 3] << 24;
+}
+
+std::uint16_t le16 (const std::vector<std::uint8_t>& b, size_t at) { return (std::uint16_t) (b[at] | b[at + 1] << 8); }
+
+struct Wav
+{
+    int channels = 0, rate = 0, bits = 0, subFormat = 0;
+    std::uint32_t dataBytes = 0;
+};
+
+Wav parseWav (const std::vector<std::uint8_t>& b)
+{
+    Wav w;
+    if (b.size() < 68 || std::string (b.begin(), b.begin() + 4) != "RIFF" || std::string (b.begin() + 8, b.begin() + 12) != "WAVE")
+        return w;
+    EXPECT_EQ (le32 (b, 4), b.size() - 8);
+    w.channels = le16 (b, 22);
+    w.rate = (int) le32 (b, 24);
+    w.bits = le16 (b, 34);
+    w.subFormat = le16 (b, 44);
+    EXPECT_EQ (std::string (b.begin() + 60, b.begin() + 64), "data");
+    w.dataBytes = le32 (b, 64);
+    return w;
+}
+
+struct Renderer : ::testing::Test
+{
+    fs::path dir;
+
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("tovalin-render-test-" + std::to_string (::getpid()));
+        fs::create_directories (dir);
+    }
+
+    void TearDown() override { fs::remove_all (dir); }
+
+    std::string path (const std::string& name) const { return (dir / name).string(); }
+
+    std::string smallMidiFile (const std::string& name)
+    {
+        MidiFileBuilder b;
+        auto& t = b.track();
+        MidiFileBuilder::event (t, 0, { 0x90, 64, 100 });
+        MidiFileBuilder::event (t, 96, { 0x80, 64, 0 });
+        MidiFileBuilder::endOfTrack (t);
+        writeBytes (path (name), b.build (0, 96)); // the note-off at 0.5 s
+        return path (name);
+    }
+};
+} // namespace
+
+TEST (RenderOptions, DefaultsAndOutputNames)
+{
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE (parseRenderOptions ({}, o, error));
+    EXPECT_EQ (o.output, "tovalin-demo.wav");
+    EXPECT_EQ (o.rate, 44100);
+    EXPECT_EQ (o.block, 512);
+    EXPECT_EQ (o.channels, 2);
+    EXPECT_EQ (o.format, SampleFormat::pcm24);
+    EXPECT_DOUBLE_EQ (o.tailSeconds, 3.0);
+    EXPECT_EQ (defaultOutputName ("songs/take.one.mid"), "songs/take.one.wav");
+    EXPECT_EQ (defaultOutputName ("dir.v2/riff"), "dir.v2/riff.wav");
+}
+
+TEST (RenderOptions, ParsesEveryOptionInBothSpellings)
+{
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE (parseRenderOptions ({ "-o", "x.wav", "--format=float32", "-r", "96000", "-b", "64", "-c", "1", "-t", "12", "-s",
+                                       "Volume=0.5", "--set", "String type=Steel", "--pref", "bend=2", "-p", "Nylon",
+                                       "--state", "s.bin", "--save-state", "t.bin", "--tail", "1.5", "--trace", "-", "-q",
+                                       "in.mid" },
+                                     o, error))
+        << error;
+    EXPECT_EQ (o.output, "x.wav");
+    EXPECT_EQ (o.format, SampleFormat::float32);
+    EXPECT_EQ (o.rate, 96000);
+    EXPECT_EQ (o.block, 64);
+    EXPECT_EQ (o.channels, 1);
+    EXPECT_EQ (o.transpose, 12);
+    ASSERT_EQ (o.sets.size(), 2u);
+    EXPECT_EQ (o.sets[1].first, "String type");
+    EXPECT_EQ (o.sets[1].second, "Steel");
+    ASSERT_EQ (o.prefs.size(), 1u);
+    EXPECT_EQ (o.prefs[0].second, 2);
+    EXPECT_EQ (o.preset, "Nylon");
+    EXPECT_EQ (o.stateFile, "s.bin");
+    EXPECT_EQ (o.saveStateFile, "t.bin");
+    EXPECT_DOUBLE_EQ (o.tailSeconds, 1.5);
+    EXPECT_EQ (o.traceFile, "-");
+    EXPECT_TRUE (o.quiet);
+    EXPECT_EQ (o.input, "in.mid");
+}
+
+TEST (RenderOptions, BadUsageIsRefusedWithAReason)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        { "-r", "50000" }, { "-r", "48000.5" }, { "-r", "fast" }, { "--format", "mp3" }, { "-b", "0" }, { "-b", "8193" },
+        { "-c", "0" },     { "-t", "x" },       { "--tail", "-1" }, { "--set", "Volume" }, { "--set", "=1" },
+        { "--pref", "bend=two" }, { "--bogus" }, { "-o" }, { "a.mid", "b.mid" }, { "-q=1" },
+    };
+    for (const auto& args : bad)
+    {
+        RenderOptions o;
+        std::string error;
+        EXPECT_FALSE (parseRenderOptions (args, o, error)) << args[0];
+        EXPECT_FALSE (error.empty()) << args[0];
+    }
+}
+
+TEST_F (Renderer, TheDemoRendersToAWavFileOfTheRightShape)
+{
+    const RenderRun r = render ({ "-q", "-o", path ("demo.wav") });
+    ASSERT_EQ (r.status, 0) << r.err;
+    EXPECT_NE (r.err.find ("demo.wav"), std::string::npos) << "says where it is";
+    const auto bytes = readBytes (path ("demo.wav"));
+    const Wav w = parseWav (bytes);
+    EXPECT_EQ (w.channels, 2);
+    EXPECT_EQ (w.rate, 44100);
+    EXPECT_EQ (w.bits, 24);
+    EXPECT_EQ (w.subFormat, 1);
+    const double seconds = (double) w.dataBytes / (44100.0 * 2 * 3);
+    EXPECT_GT (seconds, 20.0);
+    EXPECT_LT (seconds, 27.0);
+    EXPECT_FALSE (fs::exists (path ("demo.wav.part")));
+}
+
+TEST_F (Renderer, FormatsRatesAndChannelsShapeTheFile)
+{
+    const std::string midi = smallMidiFile ("note.mid");
+    struct Case
+    {
+        std::vector<std::string> args;
+        int channels, rate, bits, subFormat;
+    };
+    const std::vector<Case> cases = {
+        { { "--format", "pcm16", "-r", "22050" }, 2, 22050, 16, 1 },
+        { { "--format", "float32", "-r", "192000", "-c", "4" }, 4, 192000, 32, 3 },
+        { { "-c", "1", "-r", "48000", "-b", "1" }, 1, 48000, 24, 1 },
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> args = c.args;
+        args.insert (args.end(), { "-q", "--tail", "0.5", "-o", path ("out.wav"), midi });
+        const RenderRun r = render (args);
+        ASSERT_EQ (r.status, 0) << r.err;
+        const auto bytes = readBytes (path ("out.wav"));
+        const Wav w = parseWav (bytes);
+        EXPECT_EQ (w.channels, c.channels);
+        EXPECT_EQ (w.rate, c.rate);
+        EXPECT_EQ (w.bits, c.bits);
+        EXPECT_EQ (w.subFormat, c.subFormat);
+        // Last event at 0.5 s plus the 0.5 s tail.
+        EXPECT_EQ (w.dataBytes, (std::uint32_t) (c.rate * 1.0) * (std::uint32_t) (c.channels * c.bits / 8));
+    }
+}
+
+TEST_F (Renderer, TheSameInputGivesByteIdenticalOutput)
+{
+    const std::string midi = smallMidiFile ("same.mid");
+    ASSERT_EQ (render ({ "-q", "-o", path ("a.wav"), "-r", "48000", "-b", "300", midi }).status, 0);
+    ASSERT_EQ (render ({ "-q", "-o", path ("b.wav"), "-r", "48000", "-b", "300", midi }).status, 0);
+    EXPECT_EQ (readBytes (path ("a.wav")), readBytes (path ("b.wav")));
+}
+
+TEST_F (Renderer, TheOutputNameDefaultsToTheInputsWithWav)
+{
+    const std::string midi = smallMidiFile ("tune.mid");
+    ASSERT_EQ (render ({ "-q", "--tail", "0", midi }).status, 0);
+    EXPECT_TRUE (fs::exists (path ("tune.wav")));
+}
+
+TEST_F (Renderer, BadInputExitsWithStatusTwoAndOneLine)
+{
+    writeBytes (path ("text.mid"), { 'h', 'e', 'l', 'l', 'o', '\n' });
+    writeBytes (path ("state.bin"), { '<', 'x', '/', '>' });
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        { { "-r", "50000" }, "22050, 44100, 48000, 88200, 96000, 176400 and 192000" },
+        { { path ("missing.mid") }, "cannot read" },
+        { { path ("text.mid") }, "not a standard MIDI file" },
+        { { "--set", "No such parameter=0.5" }, "unknown parameter" },
+        { { "--preset", "No such preset" }, "unknown preset" },
+        { { "--state", path ("state.bin") }, "not a Tovalin state chunk" },
+        { { "--state", path ("missing.bin") }, "cannot read" },
+        { { "--pref", "volume=3" }, "unknown preference" },
+        { { "--pref", "showWelcomePanel=0" }, "unknown preference" },
+        { { "-b", "-5" }, "block" },
+    };
+    for (const auto& [args, expected] : cases)
+    {
+        std::vector<std::string> a = args;
+        a.insert (a.end(), { "-q", "-o", path ("never.wav") });
+        const RenderRun r = render (a);
+        EXPECT_EQ (r.status, 2) << args[0];
+        EXPECT_NE (r.err.find (expected), std::string::npos) << r.err;
+        EXPECT_EQ (std::count (r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE (fs::exists (path ("never.wav")));
+    }
+}
+
+TEST_F (Renderer, AFailureToWriteExitsWithStatusOne)
+{
+    const RenderRun r = render ({ "-q", "-o", path ("no/such/folder/out.wav") });
+    EXPECT_EQ (r.status, 1);
+    EXPECT_NE (r.err.find ("cannot write"), std::string::npos);
+    const RenderRun s = render ({ "-q", "-o", path ("ok.wav"), "--save-state", path ("no/such/state.bin") });
+    EXPECT_EQ (s.status, 1);
+}
+
+TEST_F (Renderer, ASavedStateRestores)
+{
+    ASSERT_EQ (render ({ "-q", "--tail", "0", "-o", path ("a.wav"), "--save-state", path ("state.bin"),
+                         smallMidiFile ("s.mid") })
+                   .status,
+               0);
+    const RenderRun r = render ({ "-q", "--tail", "0", "-o", path ("b.wav"), "--state", path ("state.bin"), path ("s.mid") });
+    EXPECT_EQ (r.status, 0) << r.err;
+}
+
+TEST_F (Renderer, HelpAndListingsExitCleanly)
+{
+    const RenderRun help = render ({ "--help" });
+    EXPECT_EQ (help.status, 0);
+    EXPECT_NE (help.out.find ("usage: tovalin-render"), std::string::npos);
+    EXPECT_EQ (render ({ "--list-params" }).status, 0);
+    EXPECT_EQ (render ({ "--list-presets" }).status, 0);
+}
+
+// The real program, as a user runs it: status and message on stderr.
+TEST_F (Renderer, TheProgramReportsBadUsageOnStderr)
+{
+    const std::string errFile = path ("err.txt");
+    const std::string command = std::string (TOVALIN_RENDER_BINARY) + " -r 12345 > /dev/null 2> " + errFile;
+    const int status = std::system (command.c_str());
+    ASSERT_TRUE (WIFEXITED (status));
+    EXPECT_EQ (WEXITSTATUS (status), 2);
+    const auto err = readBytes (errFile);
+    EXPECT_NE (std::string (err.begin(), err.end()).find ("unsupported rate"), std::string::npos);
+}
