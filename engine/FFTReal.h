@@ -38,9 +38,9 @@ public:
 private:
     void complexTransform (float* re, float* im) const noexcept;
 
-    int n;    // real length
-    int half; // complex length n/2
-    std::vector<int> bitReverse;   // half entries
+    int n;                            // real length
+    int half;                         // complex length n/2
+    std::vector<int> bitReverse;      // half entries
     Vector<float> stageCos, stageSin; // per-stage twiddles, concatenated
     Vector<float> postCos, postSin;   // exp(-2 pi i k / n) for k < half
     Vector<float> workRe, workIm;

@@ -6,9 +6,9 @@ namespace
 {
     struct Reduced
     {
-        __m128 x;           // reduced argument in [-pi/4, pi/4]
-        __m128i j;          // octant index, even
-        __m128 inputSign;   // sign bit of the original argument
+        __m128 x;         // reduced argument in [-pi/4, pi/4]
+        __m128i j;        // octant index, even
+        __m128 inputSign; // sign bit of the original argument
     };
 
     inline Reduced reduce (__m128 x) noexcept
@@ -62,7 +62,8 @@ __m128 sin4 (__m128 x) noexcept
 {
     const Reduced r = reduce (x);
     const __m128 flip = _mm_castsi128_ps (_mm_slli_epi32 (_mm_and_si128 (r.j, _mm_set1_epi32 (4)), 29));
-    const __m128 useCos = _mm_castsi128_ps (_mm_cmpeq_epi32 (_mm_and_si128 (r.j, _mm_set1_epi32 (2)), _mm_set1_epi32 (2)));
+    const __m128 useCos =
+        _mm_castsi128_ps (_mm_cmpeq_epi32 (_mm_and_si128 (r.j, _mm_set1_epi32 (2)), _mm_set1_epi32 (2)));
     const __m128 z = _mm_mul_ps (r.x, r.x);
     const __m128 y = select (useCos, cosPolynomial (z), sinPolynomial (z, r.x));
     return _mm_xor_ps (y, _mm_xor_ps (r.inputSign, flip));
@@ -76,7 +77,8 @@ void sinCos4 (__m128 x, __m128& sines, __m128& cosines) noexcept
     const __m128 s = sinPolynomial (z, r.x);
 
     const __m128 sinFlip = _mm_castsi128_ps (_mm_slli_epi32 (_mm_and_si128 (r.j, _mm_set1_epi32 (4)), 29));
-    const __m128 sinUsesCos = _mm_castsi128_ps (_mm_cmpeq_epi32 (_mm_and_si128 (r.j, _mm_set1_epi32 (2)), _mm_set1_epi32 (2)));
+    const __m128 sinUsesCos =
+        _mm_castsi128_ps (_mm_cmpeq_epi32 (_mm_and_si128 (r.j, _mm_set1_epi32 (2)), _mm_set1_epi32 (2)));
     sines = _mm_xor_ps (select (sinUsesCos, c, s), _mm_xor_ps (r.inputSign, sinFlip));
 
     // The cosine takes the other polynomial, and its sign from (j - 2), inverted.

@@ -15,11 +15,11 @@ namespace
     inline unsigned short readX87Control() noexcept
     {
         unsigned short cw = 0;
-        __asm__ __volatile__ ("fnstcw %0" : "=m"(cw));
+        __asm__ __volatile__("fnstcw %0" : "=m"(cw));
         return cw;
     }
 
-    inline void writeX87Control (unsigned short cw) noexcept { __asm__ __volatile__ ("fldcw %0" : : "m"(cw)); }
+    inline void writeX87Control (unsigned short cw) noexcept { __asm__ __volatile__("fldcw %0" : : "m"(cw)); }
 
     inline void clearStatusFlags() noexcept
     {

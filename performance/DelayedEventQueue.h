@@ -9,12 +9,12 @@ namespace tovalin
     the current block and may lie beyond it. */
 struct DelayedEvent
 {
-    int string = -1;  // 0..5, or -1 while still to be chosen
+    int string = -1; // 0..5, or -1 while still to be chosen
     int note = -1;
     std::uint8_t velocity = 0;
     int time = 0;
-    int fret = -1;    // or -1 while still to be chosen
-    int type = 1;     // StringState the string takes: 0 chord, 1 single, 2 legato
+    int fret = -1; // or -1 while still to be chosen
+    int type = 1;  // StringState the string takes: 0 chord, 1 single, 2 legato
     bool assigned = false;
 };
 
@@ -87,7 +87,7 @@ public:
     }
 
 private:
-    std::array<DelayedEvent, Capacity> events {};
+    std::array<DelayedEvent, Capacity> events{};
     int head = 0;
     int count = 0;
 };

@@ -16,7 +16,7 @@ public:
     Fingering();
 
     /** Set by every string write; the reader clears it when it has redrawn. */
-    std::atomic<unsigned char> changed { 0 };
+    std::atomic<unsigned char> changed{0};
 
     int highestNote[StringCount];
     /** fretTable[n - LowestNote][s]: fret of note n on string s, or -1. */

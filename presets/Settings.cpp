@@ -6,8 +6,9 @@ namespace tovalin
 {
 namespace
 {
-    const char* const keyNames[] = { "showWelcomePanel", "samplesOfLatency", "chordsDetectionDelay", "performanceLevel",
-                                     "bend", "bendOnAftertouch", "harmonics", "inversions" };
+    const char* const keyNames[] = {
+        "showWelcomePanel", "samplesOfLatency", "chordsDetectionDelay", "performanceLevel", "bend", "bendOnAftertouch",
+        "harmonics",        "inversions"};
 
     int* field (Settings& s, const std::string& key)
     {

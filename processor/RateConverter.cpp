@@ -8,8 +8,8 @@
 namespace tovalin
 {
 const RateConverter::RateSpec RateConverter::supportedRates[7] = {
-    { 22050, 1, 2, 14 },  { 44100, 1, 1, 0 },   { 48000, 160, 147, 24 }, { 88200, 2, 1, 24 },
-    { 96000, 320, 147, 24 }, { 176400, 4, 1, 24 }, { 192000, 640, 147, 28 },
+    {22050, 1, 2, 14},     {44100, 1, 1, 0},   {48000, 160, 147, 24},  {88200, 2, 1, 24},
+    {96000, 320, 147, 24}, {176400, 4, 1, 24}, {192000, 640, 147, 28},
 };
 
 RateConverter::RateConverter() = default;
@@ -39,9 +39,9 @@ std::vector<float> RateConverter::makeCoefficients (int L, int N, double cutoff)
             {
                 const double x = pi * cutoff * d;
                 const double sinc = d == 0.0 ? cutoff : cutoff * std::sin (x) / x;
-                const double w = std::abs (d) >= halfWidth
-                                     ? 0.0
-                                     : 0.42 + 0.5 * std::cos (pi * d / halfWidth) + 0.08 * std::cos (2.0 * pi * d / halfWidth);
+                const double w = std::abs (d) >= halfWidth ? 0.0
+                                                           : 0.42 + 0.5 * std::cos (pi * d / halfWidth) +
+                                                                 0.08 * std::cos (2.0 * pi * d / halfWidth);
                 h[(size_t) k] = sinc * w;
             }
             sum += h[(size_t) k];

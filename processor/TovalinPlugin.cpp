@@ -26,7 +26,8 @@ namespace
 class TovalinPlugin::MidiCursor
 {
 public:
-    MidiCursor (const juce::MidiBuffer& deferredEvents, const juce::MidiBuffer& blockEvents, double inputPerOutput) noexcept
+    MidiCursor (const juce::MidiBuffer& deferredEvents, const juce::MidiBuffer& blockEvents,
+                double inputPerOutput) noexcept
         : deferred (deferredEvents), block (blockEvents), ratio (inputPerOutput), it (deferredEvents.cbegin()),
           end (deferredEvents.cend())
     {
@@ -91,8 +92,8 @@ struct TovalinPlugin::ChunkClient
 {
     TovalinPlugin& processor;
     MidiCursor& events;
-    int base;      // engine samples of this block rendered before the chunk
-    int length;    // the chunk's engine samples
+    int base;   // engine samples of this block rendered before the chunk
+    int length; // the chunk's engine samples
     bool lastChunk;
     float* mix;
 
@@ -210,7 +211,7 @@ bool TovalinPlugin::setPreference (const juce::String& key, int value)
 void TovalinPlugin::renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination)
 {
     std::fill (mixBuffer.data(), mixBuffer.data() + n, 0.0f);
-    ChunkClient client { *this, events, engineBase, n, lastChunk, mixBuffer.data() };
+    ChunkClient client{*this, events, engineBase, n, lastChunk, mixBuffer.data()};
     const bool anyRendered = runChunk (client, n);
 
     if (floatingPointGuard.hadArithmeticError())
@@ -267,9 +268,9 @@ void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
 
     // Leftover host samples of the previous block come first; then chunks of at most
     // MaxChunk engine samples until the block is full.
-    const int chunks = rateConverter.serveBlock (buffer, numSamples, [&] (int engineBase, int n, bool lastChunk, float* dest) {
-        renderChunk (events, engineBase, n, lastChunk, dest);
-    });
+    const int chunks = rateConverter.serveBlock (buffer, numSamples,
+                                                 [&] (int engineBase, int n, bool lastChunk, float* dest)
+                                                 { renderChunk (events, engineBase, n, lastChunk, dest); });
 
     if (chunks == 0)
     {

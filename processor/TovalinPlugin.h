@@ -97,7 +97,7 @@ public:
 
     Convolver convolver;
     Fingering fingering;
-    Guitarist guitarist { fingering };
+    Guitarist guitarist{fingering};
     std::array<StringVoice, 6> voices;
     Settings settings;
     ActionMapper2 actionMapper;
@@ -110,7 +110,7 @@ private:
 
     void renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination);
 
-    Vector<float> mixBuffer { RateConverter::MaxChunk };
+    Vector<float> mixBuffer{RateConverter::MaxChunk};
     FloatingPointGuard floatingPointGuard;
     /** MIDI events of a block that rendered no engine samples (a block no longer than
         the converter's leftover): delivered at the start of the next block. */

@@ -47,7 +47,7 @@ TEST (VectorMatrix, EmptyShapesThrowBadSize)
 
 TEST (VectorMatrix, VectorIsAlignedAndZeroFilled)
 {
-    for (int size : { 1, 3, 48, 160, 9000 })
+    for (int size : {1, 3, 48, 160, 9000})
     {
         Vector<float> v (size);
         EXPECT_EQ (reinterpret_cast<std::uintptr_t> (v.data()) % 16, 0u);
@@ -136,7 +136,7 @@ TEST (FFTReal, RejectsLengthsThatAreNotPowersOfTwo) { EXPECT_THROW (FFTReal<floa
 // Multiplying zero-padded spectra is linear convolution once N covers the full result.
 TEST (SpectrumMultiply, EqualsDirectLinearConvolution)
 {
-    for (int n : { 128, 512, 4096 })
+    for (int n : {128, 512, 4096})
     {
         const int la = n / 2 - 7, lb = n / 2 + 8; // la + lb - 1 == n
         const auto a = randomSignal (la, 3), b = randomSignal (lb, 4);
@@ -180,7 +180,7 @@ TEST (FastMath, Sin4AndSinCos4FollowTheLibraryOverAWideRange)
     double worstSin = 0, worstCos = 0, worstSinCosSin = 0;
     for (double x = -2000.0; x < 2000.0; x += 0.0137)
     {
-        float in[4] = { (float) x, (float) (x * 0.5), (float) (x * 0.001), (float) (-x * 0.25) };
+        float in[4] = {(float) x, (float) (x * 0.5), (float) (x * 0.001), (float) (-x * 0.25)};
         float s[4], s2[4], c[4];
         sin4 (in, s);
         sinCos4 (in, s2, c);
@@ -198,9 +198,9 @@ TEST (FastMath, Sin4AndSinCos4FollowTheLibraryOverAWideRange)
 
 TEST (FastMath, SineIsOddAndCosineIsEven)
 {
-    for (float x : { 0.1f, 0.7853982f, 1.5707964f, 3.1415927f, 10.0f, 123.456f })
+    for (float x : {0.1f, 0.7853982f, 1.5707964f, 3.1415927f, 10.0f, 123.456f})
     {
-        float p[4] = { x, x, x, x }, m[4] = { -x, -x, -x, -x };
+        float p[4] = {x, x, x, x}, m[4] = {-x, -x, -x, -x};
         float sp[4], cp[4], sm[4], cm[4];
         sinCos4 (p, sp, cp);
         sinCos4 (m, sm, cm);

@@ -71,53 +71,55 @@ std::vector<std::string> run (RecordingClient c, int n)
 TEST (ChunkLoop, ANoteWithNoDelaySoundsFromItsOwnSample)
 {
     RecordingClient c;
-    c.midi.push_back ({ 100, 0 });
-    EXPECT_EQ (run (c, 512), (std::vector<std::string> { "midi@100", "render 0+100", "gesture@100", "render 100+412" }));
+    c.midi.push_back ({100, 0});
+    EXPECT_EQ (run (c, 512), (std::vector<std::string>{"midi@100", "render 0+100", "gesture@100", "render 100+412"}));
 }
 
 TEST (ChunkLoop, AGestureGoesBeforeAMidiEventAtTheSameTime)
 {
     RecordingClient c;
     c.gestures.push_back (50);
-    c.midi.push_back ({ 50, -1 });
-    c.midi.push_back ({ 70, -1 });
-    EXPECT_EQ (run (c, 128), (std::vector<std::string> { "render 0+50", "gesture@50", "midi@50", "midi@70", "render 50+78" }));
+    c.midi.push_back ({50, -1});
+    c.midi.push_back ({70, -1});
+    EXPECT_EQ (run (c, 128),
+               (std::vector<std::string>{"render 0+50", "gesture@50", "midi@50", "midi@70", "render 50+78"}));
 }
 
 TEST (ChunkLoop, MidiEventsBeforeAGestureAreHandledWithoutRendering)
 {
     RecordingClient c;
     c.gestures.push_back (60);
-    c.midi.push_back ({ 10, -1 });
-    c.midi.push_back ({ 59, -1 });
-    EXPECT_EQ (run (c, 100), (std::vector<std::string> { "midi@10", "midi@59", "render 0+60", "gesture@60", "render 60+40" }));
+    c.midi.push_back ({10, -1});
+    c.midi.push_back ({59, -1});
+    EXPECT_EQ (run (c, 100),
+               (std::vector<std::string>{"midi@10", "midi@59", "render 0+60", "gesture@60", "render 60+40"}));
 }
 
 TEST (ChunkLoop, GesturesBeyondTheChunkWaitAndRenderingIsWhole)
 {
     RecordingClient c;
     c.gestures.push_back (300);
-    EXPECT_EQ (run (c, 256), (std::vector<std::string> { "render 0+256" }));
+    EXPECT_EQ (run (c, 256), (std::vector<std::string>{"render 0+256"}));
 }
 
 TEST (ChunkLoop, GesturesQueuedByGesturesAreFollowedWithinTheChunk)
 {
     // A strum: one MIDI event queues several strings one after another.
     RecordingClient c;
-    c.midi.push_back ({ 0, 5 });
+    c.midi.push_back ({0, 5});
     c.gestures = {};
     auto log = run (c, 64);
-    EXPECT_EQ (log, (std::vector<std::string> { "midi@0", "render 0+5", "gesture@5", "render 5+59" }));
+    EXPECT_EQ (log, (std::vector<std::string>{"midi@0", "render 0+5", "gesture@5", "render 5+59"}));
 
     RecordingClient d;
-    d.gestures = { 0, 1, 2 };
-    EXPECT_EQ (run (d, 4), (std::vector<std::string> { "gesture@0", "render 0+1", "gesture@1", "render 1+1", "gesture@2",
-                                                       "render 2+2" }));
+    d.gestures = {0, 1, 2};
+    EXPECT_EQ (run (d, 4), (std::vector<std::string>{"gesture@0", "render 0+1", "gesture@1", "render 1+1", "gesture@2",
+                                                     "render 2+2"}));
 }
 
 TEST (ChunkLoop, AGestureAtTheLastSampleIsPlayedAndTheSampleRendered)
 {
     RecordingClient c;
     c.gestures.push_back (63);
-    EXPECT_EQ (run (c, 64), (std::vector<std::string> { "render 0+63", "gesture@63", "render 63+1" }));
+    EXPECT_EQ (run (c, 64), (std::vector<std::string>{"render 0+63", "gesture@63", "render 63+1"}));
 }

@@ -13,8 +13,8 @@ using namespace tovalin;
 // Counts heap allocations made while counting is switched on, on any thread.
 namespace
 {
-std::atomic<bool> countingAllocations { false };
-std::atomic<long> allocationCount { 0 };
+std::atomic<bool> countingAllocations{false};
+std::atomic<long> allocationCount{0};
 } // namespace
 
 void* operator new (std::size_t size)
@@ -95,7 +95,7 @@ TEST_F (Processor, ABlockBeforePreparationIsSilent)
 
 TEST_F (Processor, EveryOutputChannelGetsChannelZero)
 {
-    for (int channels : { 1, 2, 4 })
+    for (int channels : {1, 2, 4})
     {
         prepare (96000, 128, channels);
         juce::AudioBuffer<float> buffer (channels, 128);
@@ -188,10 +188,10 @@ TEST_F (Processor, MalformedAndSystemMessagesAreIgnored)
     prepare (48000, 256);
     plugin.setPreference ("chordsDetectionDelay", 100000);
     juce::MidiBuffer midi;
-    const juce::uint8 truncatedNoteOn[] = { 0x90, 60 };
-    const juce::uint8 sysex[] = { 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7 };
-    const juce::uint8 clock[] = { 0xF8 };
-    const juce::uint8 strayData[] = { 0x40, 0x40, 0x40 };
+    const juce::uint8 truncatedNoteOn[] = {0x90, 60};
+    const juce::uint8 sysex[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    const juce::uint8 clock[] = {0xF8};
+    const juce::uint8 strayData[] = {0x40, 0x40, 0x40};
     midi.addEvent (truncatedNoteOn, 2, 1);
     midi.addEvent (sysex, 6, 2);
     midi.addEvent (clock, 1, 3);
@@ -230,7 +230,7 @@ TEST_F (Processor, ResetEngineClearsTheFingeringAndTheQueue)
 
 TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
 {
-    for (int rate : { 44100, 48000, 192000, 22050 })
+    for (int rate : {44100, 48000, 192000, 22050})
     {
         prepare (rate, 512);
         plugin.setPreference ("chordsDetectionDelay", 300);

@@ -63,7 +63,7 @@ SineFit fitSine (const std::vector<float>& y, size_t start, size_t count, double
     for (size_t i = start; i < start + count; ++i)
     {
         const double t = 2.0 * pi * frequency * (double) i / rate;
-        const double basis[3] = { std::sin (t), std::cos (t), 1.0 };
+        const double basis[3] = {std::sin (t), std::cos (t), 1.0};
         for (int r = 0; r < 3; ++r)
         {
             v[r] += basis[r] * y[i];
@@ -97,10 +97,10 @@ SineFit fitSine (const std::vector<float>& y, size_t start, size_t count, double
     }
     const double amplitude = std::hypot (x[0], x[1]);
     const double residualRms = std::sqrt (residual / (double) count);
-    return { amplitude, 20.0 * std::log10 (residualRms / (amplitude / std::sqrt (2.0))) };
+    return {amplitude, 20.0 * std::log10 (residualRms / (amplitude / std::sqrt (2.0)))};
 }
 
-const int allRates[] = { 22050, 44100, 48000, 88200, 96000, 176400, 192000 };
+const int allRates[] = {22050, 44100, 48000, 88200, 96000, 176400, 192000};
 } // namespace
 
 TEST (RateConverter, SupportsExactlyTheSevenRates)
@@ -109,7 +109,7 @@ TEST (RateConverter, SupportsExactlyTheSevenRates)
     for (int r : allRates)
         EXPECT_TRUE (rc.configure (r, 512)) << r;
     EXPECT_TRUE (rc.configure (47999.6, 512)) << "rounded to the nearest integer";
-    for (double r : { 50000.0, 32000.0, 8000.0, 0.0, -44100.0, 384000.0 })
+    for (double r : {50000.0, 32000.0, 8000.0, 0.0, -44100.0, 384000.0})
     {
         EXPECT_FALSE (rc.configure (r, 512)) << r;
         EXPECT_TRUE (rc.isCopy());
@@ -180,8 +180,8 @@ TEST (RateConverter, HalfSampleInterpolatorIsAWindowedSincOfTheExpectedShape)
 {
     // The 88 200 Hz table's second phase, fractional delay 0.5.
     const auto table = RateConverter::makeCoefficients (2, 24, 1.0);
-    const double expected[12] = { -0.0002, 0.0008, -0.0020, 0.0045, -0.0086, 0.0153,
-                                  -0.0257, 0.0415, -0.0661, 0.1084, -0.2003, 0.6326 };
+    const double expected[12] = {-0.0002, 0.0008, -0.0020, 0.0045, -0.0086, 0.0153,
+                                 -0.0257, 0.0415, -0.0661, 0.1084, -0.2003, 0.6326};
     for (int k = 0; k < 12; ++k)
     {
         EXPECT_NEAR (table[(size_t) (24 + k)], expected[k], 0.0005) << "tap " << k;
@@ -193,7 +193,7 @@ TEST (RateConverter, HalfSampleInterpolatorIsAWindowedSincOfTheExpectedShape)
 // same stream: the converter's state carries across blocks and chunks without a seam.
 TEST (RateConverter, OutputDoesNotDependOnTheHostBlockSizes)
 {
-    const std::vector<std::vector<int>> patterns = { { 512 }, { 1 }, { 7, 13, 1, 255 }, { 64 }, { 4096 }, { 8192, 3 } };
+    const std::vector<std::vector<int>> patterns = {{512}, {1}, {7, 13, 1, 255}, {64}, {4096}, {8192, 3}};
     for (int rate : allRates)
     {
         const long long total = rate / 4;
@@ -218,11 +218,14 @@ TEST (RateConverter, LongBlocksAreServedInSeveralChunks)
     juce::AudioBuffer<float> buffer (1, 20000);
     EngineSine sine;
     std::vector<int> chunkLengths;
-    const int chunks = rc.serveBlock (buffer, 20000, [&] (int base, int n, bool, float* dest) {
-        EXPECT_EQ (base, std::accumulate (chunkLengths.begin(), chunkLengths.end(), 0));
-        chunkLengths.push_back (n);
-        sine.render (n, dest);
-    });
+    const int chunks =
+        rc.serveBlock (buffer, 20000,
+                       [&] (int base, int n, bool, float* dest)
+                       {
+                           EXPECT_EQ (base, std::accumulate (chunkLengths.begin(), chunkLengths.end(), 0));
+                           chunkLengths.push_back (n);
+                           sine.render (n, dest);
+                       });
     EXPECT_EQ (chunks, 3);
     for (int n : chunkLengths)
         EXPECT_LE (n, RateConverter::MaxChunk);
@@ -235,7 +238,7 @@ TEST (RateConverter, EngineSamplesFollowTheRateRatio)
     {
         long long engine = 0;
         const long long blocks = 200;
-        convert (rate, { 333 }, blocks * 333, EngineSine(), &engine);
+        convert (rate, {333}, blocks * 333, EngineSine(), &engine);
         // Every host sample costs M/L engine samples, plus the filter's priming once.
         int taps = 0;
         for (const auto& s : RateConverter::supportedRates)
@@ -270,13 +273,13 @@ TEST (RateConverter, TinyBlocksTakeTheLeftoverInTurns)
 TEST (RateConverter, SineKeepsFrequencyAndAmplitudeWithLowDistortion)
 {
     for (int rate : allRates)
-        for (double f : { 100.0, 1000.0, 3000.0, 5000.0, 9000.0, 15000.0 })
+        for (double f : {100.0, 1000.0, 3000.0, 5000.0, 9000.0, 15000.0})
         {
             if (rate == 22050 && f > 3000.0)
                 continue;
             EngineSine sine;
             sine.frequency = f;
-            const auto y = convert (rate, { 480 }, rate, sine);
+            const auto y = convert (rate, {480}, rate, sine);
             const SineFit fit = fitSine (y, (size_t) rate / 4, (size_t) rate / 2, f, rate);
             EXPECT_NEAR (fit.amplitude, 0.5, 0.5 * 0.01) << rate << " Hz, " << f << " Hz sine";
             EXPECT_LT (fit.residualDb, -60.0) << rate << " Hz, " << f << " Hz sine";
@@ -289,7 +292,7 @@ TEST (RateConverter, DecimationTo22050AttenuatesWhatWouldAlias)
 {
     EngineSine sine;
     sine.frequency = 18000.0; // would fold to 4050 Hz
-    const auto y = convert (22050, { 512 }, 22050, sine);
+    const auto y = convert (22050, {512}, 22050, sine);
     const SineFit folded = fitSine (y, 5000, 10000, 22050.0 - 18000.0, 22050);
     EXPECT_LT (20.0 * std::log10 (folded.amplitude / 0.5), -20.0);
 }

@@ -38,24 +38,28 @@ struct MidiFileBuilder
     static void tempo (std::vector<std::uint8_t>& t, std::uint32_t delta, std::uint32_t microsPerQuarter)
     {
         event (t, delta,
-               { 0xFF, 0x51, 0x03, (std::uint8_t) (microsPerQuarter >> 16), (std::uint8_t) (microsPerQuarter >> 8),
-                 (std::uint8_t) microsPerQuarter });
+               {0xFF, 0x51, 0x03, (std::uint8_t) (microsPerQuarter >> 16), (std::uint8_t) (microsPerQuarter >> 8),
+                (std::uint8_t) microsPerQuarter});
     }
 
-    static void endOfTrack (std::vector<std::uint8_t>& t, std::uint32_t delta = 0) { event (t, delta, { 0xFF, 0x2F, 0x00 }); }
+    static void endOfTrack (std::vector<std::uint8_t>& t, std::uint32_t delta = 0)
+    {
+        event (t, delta, {0xFF, 0x2F, 0x00});
+    }
 
     std::vector<std::uint8_t> build (int format, std::uint16_t division) const
     {
-        std::vector<std::uint8_t> out = { 'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, (std::uint8_t) format };
+        std::vector<std::uint8_t> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, (std::uint8_t) format};
         out.push_back ((std::uint8_t) (tracks.size() >> 8));
         out.push_back ((std::uint8_t) tracks.size());
         out.push_back ((std::uint8_t) (division >> 8));
         out.push_back ((std::uint8_t) division);
         for (const auto& t : tracks)
         {
-            out.insert (out.end(), { 'M', 'T', 'r', 'k' });
+            out.insert (out.end(), {'M', 'T', 'r', 'k'});
             const auto n = (std::uint32_t) t.size();
-            out.insert (out.end(), { (std::uint8_t) (n >> 24), (std::uint8_t) (n >> 16), (std::uint8_t) (n >> 8), (std::uint8_t) n });
+            out.insert (out.end(), {(std::uint8_t) (n >> 24), (std::uint8_t) (n >> 16), (std::uint8_t) (n >> 8),
+                                    (std::uint8_t) n});
             out.insert (out.end(), t.begin(), t.end());
         }
         return out;

@@ -1,5 +1,5 @@
-#include "MidiFileBuilder.h"
 #include "render/MidiFileReader.h"
+#include "MidiFileBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@ TEST (MidiFileReader, Type0WithRunningStatusAtTheDefaultTempo)
 {
     MidiFileBuilder b;
     auto& t = b.track();
-    MidiFileBuilder::event (t, 0, { 0x90, 52, 100 });
-    MidiFileBuilder::event (t, 480, { 57, 90 });   // running status
-    MidiFileBuilder::event (t, 480, { 52, 0 });    // note-on velocity 0
-    MidiFileBuilder::event (t, 0, { 0xC0, 25 });   // one data byte
+    MidiFileBuilder::event (t, 0, {0x90, 52, 100});
+    MidiFileBuilder::event (t, 480, {57, 90}); // running status
+    MidiFileBuilder::event (t, 480, {52, 0});  // note-on velocity 0
+    MidiFileBuilder::event (t, 0, {0xC0, 25}); // one data byte
     MidiFileBuilder::endOfTrack (t, 960);
     MidiFileContents m;
     std::string error;
@@ -33,15 +33,15 @@ TEST (MidiFileReader, Type1TracksMergeInTimeOrderThroughTheTempoMap)
 {
     MidiFileBuilder b;
     auto& conductor = b.track();
-    MidiFileBuilder::tempo (conductor, 0, 500000);  // 120 BPM
+    MidiFileBuilder::tempo (conductor, 0, 500000);    // 120 BPM
     MidiFileBuilder::tempo (conductor, 960, 1000000); // 60 BPM from tick 960 (1.0 s)
     MidiFileBuilder::endOfTrack (conductor);
     auto& guitar = b.track();
-    MidiFileBuilder::event (guitar, 480, { 0x91, 60, 80 });  // tick 480: 0.5 s
-    MidiFileBuilder::event (guitar, 960, { 0x81, 60, 0 });   // tick 1440: 1.0 s + one quarter at 60 BPM
+    MidiFileBuilder::event (guitar, 480, {0x91, 60, 80}); // tick 480: 0.5 s
+    MidiFileBuilder::event (guitar, 960, {0x81, 60, 0});  // tick 1440: 1.0 s + one quarter at 60 BPM
     MidiFileBuilder::endOfTrack (guitar);
     auto& bass = b.track();
-    MidiFileBuilder::event (bass, 1000, { 0x92, 40, 70 }); // tick 1000: 1.0 + 40/480 s
+    MidiFileBuilder::event (bass, 1000, {0x92, 40, 70}); // tick 1000: 1.0 + 40/480 s
     MidiFileBuilder::endOfTrack (bass);
 
     MidiFileContents m;
@@ -58,8 +58,8 @@ TEST (MidiFileReader, SmpteDivisionCountsFramesAndSysexIsSkipped)
 {
     MidiFileBuilder b;
     auto& t = b.track();
-    MidiFileBuilder::event (t, 1000, { 0xF0, 0x03, 0x7E, 0x7F, 0xF7 });
-    MidiFileBuilder::event (t, 0, { 0x90, 64, 64 });
+    MidiFileBuilder::event (t, 1000, {0xF0, 0x03, 0x7E, 0x7F, 0xF7});
+    MidiFileBuilder::event (t, 0, {0x90, 64, 64});
     MidiFileBuilder::endOfTrack (t);
     MidiFileContents m;
     std::string error;
@@ -73,12 +73,12 @@ TEST (MidiFileReader, RejectsWhatIsNotAMidiFile)
 {
     const std::vector<std::vector<std::uint8_t>> bad = {
         {},
-        { 'M', 'T', 'h', 'd' },
-        { 'R', 'I', 'F', 'F', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0 },
-        { 'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0 },                       // division 0
-        { 'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 1, 0xE0 },        // header length past the end
-        { 'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0 },                    // no track
-        { 'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 3, 0, 1, 1, 0xE0, 'M', 'T', 'r', 'k' }, // format 3
+        {'M', 'T', 'h', 'd'},
+        {'R', 'I', 'F', 'F', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0},
+        {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0},                        // division 0
+        {'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 1, 0xE0},         // header length past the end
+        {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0},                     // no track
+        {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 3, 0, 1, 1, 0xE0, 'M', 'T', 'r', 'k'}, // format 3
     };
     for (size_t i = 0; i < bad.size(); ++i)
     {
@@ -97,18 +97,18 @@ TEST (MidiFileReader, DamagedTracksKeepWhatCameBeforeTheDamage)
         std::vector<std::uint8_t> tail;
     };
     const std::vector<Case> cases = {
-        { "data byte with no running status", { 0x00, 0x40, 0x40 } },
-        { "delta of five bytes", { 0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 1, 1 } },
-        { "meta length past the end", { 0x00, 0xFF, 0x01, 0x7F, 'a' } },
-        { "truncated note", { 0x00, 0x90, 0x40 } },
-        { "status byte where data should be", { 0x00, 0x90, 0x40, 0x90 } },
-        { "stray system byte", { 0x00, 0xF8 } },
+        {"data byte with no running status", {0x00, 0x40, 0x40}},
+        {"delta of five bytes", {0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 1, 1}},
+        {"meta length past the end", {0x00, 0xFF, 0x01, 0x7F, 'a'}},
+        {"truncated note", {0x00, 0x90, 0x40}},
+        {"status byte where data should be", {0x00, 0x90, 0x40, 0x90}},
+        {"stray system byte", {0x00, 0xF8}},
     };
     for (const auto& c : cases)
     {
         MidiFileBuilder b;
         auto& t = b.track();
-        MidiFileBuilder::event (t, 0, { 0x90, 60, 100 });
+        MidiFileBuilder::event (t, 0, {0x90, 60, 100});
         t.insert (t.end(), c.tail.begin(), c.tail.end());
         MidiFileContents m;
         std::string error;
@@ -122,7 +122,7 @@ TEST (MidiFileReader, TrackLongerThanTheFileIsReadAsFarAsItGoes)
 {
     MidiFileBuilder b;
     auto& t = b.track();
-    MidiFileBuilder::event (t, 0, { 0x90, 60, 100 });
+    MidiFileBuilder::event (t, 0, {0x90, 60, 100});
     auto bytes = b.build (0, 96);
     bytes[18] = 0x7F; // claim a far longer track
     MidiFileContents m;
@@ -141,8 +141,8 @@ TEST (MidiFileReader, SurvivesRandomDamage)
     auto& t = b.track();
     for (int i = 0; i < 40; ++i)
     {
-        MidiFileBuilder::event (t, 30, { 0x90, (std::uint8_t) (50 + i), 90 });
-        MidiFileBuilder::event (t, 30, { 0xB0, 64, (std::uint8_t) (i * 3) });
+        MidiFileBuilder::event (t, 30, {0x90, (std::uint8_t) (50 + i), 90});
+        MidiFileBuilder::event (t, 30, {0xB0, 64, (std::uint8_t) (i * 3)});
     }
     MidiFileBuilder::endOfTrack (t);
     const auto valid = b.build (1, 96);

@@ -1,6 +1,6 @@
+#include "render/Renderer.h"
 #include "MidiFileBuilder.h"
 #include "render/RenderOptions.h"
-#include "render/Renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +27,13 @@ RenderRun render (std::vector<std::string> args)
 {
     std::ostringstream out, err;
     const int status = renderMain (args, out, err);
-    return { status, out.str(), err.str() };
+    return {status, out.str(), err.str()};
 }
 
 std::vector<std::uint8_t> readBytes (const fs::path& p)
 {
     std::ifstream in (p, std::ios::binary);
-    return { std::istreambuf_iterator<char> (in), std::istreambuf_iterator<char>() };
+    return {std::istreambuf_iterator<char> (in), std::istreambuf_iterator<char>()};
 }
 
 void writeBytes (const fs::path& p, const std::vector<std::uint8_t>& bytes)
@@ -44,7 +44,8 @@ void writeBytes (const fs::path& p, const std::vector<std::uint8_t>& bytes)
 
 std::uint32_t le32 (const std::vector<std::uint8_t>& b, size_t at)
 {
-    return (std::uint32_t) b[at] | (std::uint32_t) b[at + 1] << 8 | (std::uint32_t) b[at + 2] << 16 | (std::uint32_t) b[at + 3] << 24;
+    return (std::uint32_t) b[at] | (std::uint32_t) b[at + 1] << 8 | (std::uint32_t) b[at + 2] << 16 |
+           (std::uint32_t) b[at + 3] << 24;
 }
 
 std::uint16_t le16 (const std::vector<std::uint8_t>& b, size_t at) { return (std::uint16_t) (b[at] | b[at + 1] << 8); }
@@ -58,7 +59,8 @@ struct Wav
 Wav parseWav (const std::vector<std::uint8_t>& b)
 {
     Wav w;
-    if (b.size() < 68 || std::string (b.begin(), b.begin() + 4) != "RIFF" || std::string (b.begin() + 8, b.begin() + 12) != "WAVE")
+    if (b.size() < 68 || std::string (b.begin(), b.begin() + 4) != "RIFF" ||
+        std::string (b.begin() + 8, b.begin() + 12) != "WAVE")
         return w;
     EXPECT_EQ (le32 (b, 4), b.size() - 8);
     w.channels = le16 (b, 22);
@@ -88,8 +90,8 @@ struct Renderer : ::testing::Test
     {
         MidiFileBuilder b;
         auto& t = b.track();
-        MidiFileBuilder::event (t, 0, { 0x90, 64, 100 });
-        MidiFileBuilder::event (t, 96, { 0x80, 64, 0 });
+        MidiFileBuilder::event (t, 0, {0x90, 64, 100});
+        MidiFileBuilder::event (t, 96, {0x80, 64, 0});
         MidiFileBuilder::endOfTrack (t);
         writeBytes (path (name), b.build (0, 96)); // the note-off at 0.5 s
         return path (name);
@@ -116,10 +118,16 @@ TEST (RenderOptions, ParsesEveryOptionInBothSpellings)
 {
     RenderOptions o;
     std::string error;
-    ASSERT_TRUE (parseRenderOptions ({ "-o", "x.wav", "--format=float32", "-r", "96000", "-b", "64", "-c", "1", "-t", "12", "-s",
-                                       "Volume=0.5", "--set", "String type=Steel", "--pref", "bend=2", "-p", "Nylon",
-                                       "--state", "s.bin", "--save-state", "t.bin", "--tail", "1.5", "--trace", "-", "-q",
-                                       "in.mid" },
+    ASSERT_TRUE (parseRenderOptions ({"-o",           "x.wav",   "--format=float32",
+                                      "-r",           "96000",   "-b",
+                                      "64",           "-c",      "1",
+                                      "-t",           "12",      "-s",
+                                      "Volume=0.5",   "--set",   "String type=Steel",
+                                      "--pref",       "bend=2",  "-p",
+                                      "Nylon",        "--state", "s.bin",
+                                      "--save-state", "t.bin",   "--tail",
+                                      "1.5",          "--trace", "-",
+                                      "-q",           "in.mid"},
                                      o, error))
         << error;
     EXPECT_EQ (o.output, "x.wav");
@@ -145,9 +153,14 @@ TEST (RenderOptions, ParsesEveryOptionInBothSpellings)
 TEST (RenderOptions, BadUsageIsRefusedWithAReason)
 {
     const std::vector<std::vector<std::string>> bad = {
-        { "-r", "50000" }, { "-r", "48000.5" }, { "-r", "fast" }, { "--format", "mp3" }, { "-b", "0" }, { "-b", "8193" },
-        { "-c", "0" },     { "-t", "x" },       { "--tail", "-1" }, { "--set", "Volume" }, { "--set", "=1" },
-        { "--pref", "bend=two" }, { "--bogus" }, { "-o" }, { "a.mid", "b.mid" }, { "-q=1" },
+        {"-r", "50000"},    {"-r", "48000.5"},
+        {"-r", "fast"},     {"--format", "mp3"},
+        {"-b", "0"},        {"-b", "8193"},
+        {"-c", "0"},        {"-t", "x"},
+        {"--tail", "-1"},   {"--set", "Volume"},
+        {"--set", "=1"},    {"--pref", "bend=two"},
+        {"--bogus"},        {"-o"},
+        {"a.mid", "b.mid"}, {"-q=1"},
     };
     for (const auto& args : bad)
     {
@@ -160,7 +173,7 @@ TEST (RenderOptions, BadUsageIsRefusedWithAReason)
 
 TEST_F (Renderer, TheDemoRendersToAWavFileOfTheRightShape)
 {
-    const RenderRun r = render ({ "-q", "-o", path ("demo.wav") });
+    const RenderRun r = render ({"-q", "-o", path ("demo.wav")});
     ASSERT_EQ (r.status, 0) << r.err;
     EXPECT_NE (r.err.find ("demo.wav"), std::string::npos) << "says where it is";
     const auto bytes = readBytes (path ("demo.wav"));
@@ -184,14 +197,14 @@ TEST_F (Renderer, FormatsRatesAndChannelsShapeTheFile)
         int channels, rate, bits, subFormat;
     };
     const std::vector<Case> cases = {
-        { { "--format", "pcm16", "-r", "22050" }, 2, 22050, 16, 1 },
-        { { "--format", "float32", "-r", "192000", "-c", "4" }, 4, 192000, 32, 3 },
-        { { "-c", "1", "-r", "48000", "-b", "1" }, 1, 48000, 24, 1 },
+        {{"--format", "pcm16", "-r", "22050"}, 2, 22050, 16, 1},
+        {{"--format", "float32", "-r", "192000", "-c", "4"}, 4, 192000, 32, 3},
+        {{"-c", "1", "-r", "48000", "-b", "1"}, 1, 48000, 24, 1},
     };
     for (const auto& c : cases)
     {
         std::vector<std::string> args = c.args;
-        args.insert (args.end(), { "-q", "--tail", "0.5", "-o", path ("out.wav"), midi });
+        args.insert (args.end(), {"-q", "--tail", "0.5", "-o", path ("out.wav"), midi});
         const RenderRun r = render (args);
         ASSERT_EQ (r.status, 0) << r.err;
         const auto bytes = readBytes (path ("out.wav"));
@@ -208,38 +221,38 @@ TEST_F (Renderer, FormatsRatesAndChannelsShapeTheFile)
 TEST_F (Renderer, TheSameInputGivesByteIdenticalOutput)
 {
     const std::string midi = smallMidiFile ("same.mid");
-    ASSERT_EQ (render ({ "-q", "-o", path ("a.wav"), "-r", "48000", "-b", "300", midi }).status, 0);
-    ASSERT_EQ (render ({ "-q", "-o", path ("b.wav"), "-r", "48000", "-b", "300", midi }).status, 0);
+    ASSERT_EQ (render ({"-q", "-o", path ("a.wav"), "-r", "48000", "-b", "300", midi}).status, 0);
+    ASSERT_EQ (render ({"-q", "-o", path ("b.wav"), "-r", "48000", "-b", "300", midi}).status, 0);
     EXPECT_EQ (readBytes (path ("a.wav")), readBytes (path ("b.wav")));
 }
 
 TEST_F (Renderer, TheOutputNameDefaultsToTheInputsWithWav)
 {
     const std::string midi = smallMidiFile ("tune.mid");
-    ASSERT_EQ (render ({ "-q", "--tail", "0", midi }).status, 0);
+    ASSERT_EQ (render ({"-q", "--tail", "0", midi}).status, 0);
     EXPECT_TRUE (fs::exists (path ("tune.wav")));
 }
 
 TEST_F (Renderer, BadInputExitsWithStatusTwoAndOneLine)
 {
-    writeBytes (path ("text.mid"), { 'h', 'e', 'l', 'l', 'o', '\n' });
-    writeBytes (path ("state.bin"), { '<', 'x', '/', '>' });
+    writeBytes (path ("text.mid"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    writeBytes (path ("state.bin"), {'<', 'x', '/', '>'});
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        { { "-r", "50000" }, "22050, 44100, 48000, 88200, 96000, 176400 and 192000" },
-        { { path ("missing.mid") }, "cannot read" },
-        { { path ("text.mid") }, "not a standard MIDI file" },
-        { { "--set", "No such parameter=0.5" }, "unknown parameter" },
-        { { "--preset", "No such preset" }, "unknown preset" },
-        { { "--state", path ("state.bin") }, "not a Tovalin state chunk" },
-        { { "--state", path ("missing.bin") }, "cannot read" },
-        { { "--pref", "volume=3" }, "unknown preference" },
-        { { "--pref", "showWelcomePanel=0" }, "unknown preference" },
-        { { "-b", "-5" }, "block" },
+        {{"-r", "50000"}, "22050, 44100, 48000, 88200, 96000, 176400 and 192000"},
+        {{path ("missing.mid")}, "cannot read"},
+        {{path ("text.mid")}, "not a standard MIDI file"},
+        {{"--set", "No such parameter=0.5"}, "unknown parameter"},
+        {{"--preset", "No such preset"}, "unknown preset"},
+        {{"--state", path ("state.bin")}, "not a Tovalin state chunk"},
+        {{"--state", path ("missing.bin")}, "cannot read"},
+        {{"--pref", "volume=3"}, "unknown preference"},
+        {{"--pref", "showWelcomePanel=0"}, "unknown preference"},
+        {{"-b", "-5"}, "block"},
     };
     for (const auto& [args, expected] : cases)
     {
         std::vector<std::string> a = args;
-        a.insert (a.end(), { "-q", "-o", path ("never.wav") });
+        a.insert (a.end(), {"-q", "-o", path ("never.wav")});
         const RenderRun r = render (a);
         EXPECT_EQ (r.status, 2) << args[0];
         EXPECT_NE (r.err.find (expected), std::string::npos) << r.err;
@@ -250,30 +263,31 @@ TEST_F (Renderer, BadInputExitsWithStatusTwoAndOneLine)
 
 TEST_F (Renderer, AFailureToWriteExitsWithStatusOne)
 {
-    const RenderRun r = render ({ "-q", "-o", path ("no/such/folder/out.wav") });
+    const RenderRun r = render ({"-q", "-o", path ("no/such/folder/out.wav")});
     EXPECT_EQ (r.status, 1);
     EXPECT_NE (r.err.find ("cannot write"), std::string::npos);
-    const RenderRun s = render ({ "-q", "-o", path ("ok.wav"), "--save-state", path ("no/such/state.bin") });
+    const RenderRun s = render ({"-q", "-o", path ("ok.wav"), "--save-state", path ("no/such/state.bin")});
     EXPECT_EQ (s.status, 1);
 }
 
 TEST_F (Renderer, ASavedStateRestores)
 {
-    ASSERT_EQ (render ({ "-q", "--tail", "0", "-o", path ("a.wav"), "--save-state", path ("state.bin"),
-                         smallMidiFile ("s.mid") })
+    ASSERT_EQ (render ({"-q", "--tail", "0", "-o", path ("a.wav"), "--save-state", path ("state.bin"),
+                        smallMidiFile ("s.mid")})
                    .status,
                0);
-    const RenderRun r = render ({ "-q", "--tail", "0", "-o", path ("b.wav"), "--state", path ("state.bin"), path ("s.mid") });
+    const RenderRun r =
+        render ({"-q", "--tail", "0", "-o", path ("b.wav"), "--state", path ("state.bin"), path ("s.mid")});
     EXPECT_EQ (r.status, 0) << r.err;
 }
 
 TEST_F (Renderer, HelpAndListingsExitCleanly)
 {
-    const RenderRun help = render ({ "--help" });
+    const RenderRun help = render ({"--help"});
     EXPECT_EQ (help.status, 0);
     EXPECT_NE (help.out.find ("usage: tovalin-render"), std::string::npos);
-    EXPECT_EQ (render ({ "--list-params" }).status, 0);
-    EXPECT_EQ (render ({ "--list-presets" }).status, 0);
+    EXPECT_EQ (render ({"--list-params"}).status, 0);
+    EXPECT_EQ (render ({"--list-presets"}).status, 0);
 }
 
 // The real program, as a user runs it: status and message on stderr.

@@ -32,9 +32,9 @@ MidiFileContents demoPerformance()
     m.trackCount = 1;
 
     // Written pitch, as guitar music is notated (note 52 is the open low E).
-    const int triads[4][3] = { { 60, 64, 67 }, { 57, 60, 64 }, { 53, 57, 60 }, { 55, 59, 62 } };
-    const int arpeggios[4][4] = { { 60, 67, 72, 76 }, { 57, 64, 69, 72 }, { 53, 65, 69, 72 }, { 55, 62, 67, 71 } };
-    const int accents[4] = { 104, 72, 90, 76 };
+    const int triads[4][3] = {{60, 64, 67}, {57, 60, 64}, {53, 57, 60}, {55, 59, 62}};
+    const int arpeggios[4][4] = {{60, 67, 72, 76}, {57, 64, 69, 72}, {53, 65, 69, 72}, {55, 62, 67, 71}};
+    const int accents[4] = {104, 72, 90, 76};
 
     double t = 0.0;
     for (int bar = 0; bar < 4; ++bar)
@@ -46,7 +46,7 @@ MidiFileContents demoPerformance()
         }
 
     // p i m a m i m i over each chord, every note left to ring for two eighths.
-    const int pattern[8] = { 0, 1, 2, 3, 2, 1, 2, 1 };
+    const int pattern[8] = {0, 1, 2, 3, 2, 1, 2, 1};
     const double eighth = beat / 2;
     for (int bar = 0; bar < 4; ++bar)
     {
@@ -56,7 +56,7 @@ MidiFileContents demoPerformance()
         t += 4 * beat;
     }
 
-    for (int n : { 60, 64, 67, 72 })
+    for (int n : {60, 64, 67, 72})
         note (m, t, 2 * beat, n, 100);
     t += 2 * beat;
 

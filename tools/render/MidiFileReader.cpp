@@ -81,7 +81,7 @@ namespace
 bool readMidiFile (const std::vector<std::uint8_t>& bytes, MidiFileContents& out, std::string& error)
 {
     out = MidiFileContents();
-    Reader r { bytes.data(), bytes.data() + bytes.size() };
+    Reader r{bytes.data(), bytes.data() + bytes.size()};
 
     if (bytes.size() < 14 || std::string (bytes.begin(), bytes.begin() + 4) != "MThd")
     {
@@ -90,8 +90,8 @@ bool readMidiFile (const std::vector<std::uint8_t>& bytes, MidiFileContents& out
     }
     r.p += 4;
     std::uint32_t headerLength, format, trackCount, division;
-    if (! r.u32 (headerLength) || headerLength < 6 || ! r.has (headerLength) || ! r.u16 (format) || ! r.u16 (trackCount)
-        || ! r.u16 (division))
+    if (! r.u32 (headerLength) || headerLength < 6 || ! r.has (headerLength) || ! r.u16 (format) ||
+        ! r.u16 (trackCount) || ! r.u16 (division))
     {
         error = "damaged MIDI file header";
         return false;
@@ -146,7 +146,7 @@ bool readMidiFile (const std::vector<std::uint8_t>& bytes, MidiFileContents& out
 
         // A track running past the end of the file is read as far as it goes.
         const std::uint8_t* trackEnd = r.has (chunkLength) ? r.p + chunkLength : r.end;
-        Reader tr { r.p, trackEnd };
+        Reader tr{r.p, trackEnd};
         r.p = trackEnd;
         ++tracksRead;
 
@@ -191,7 +191,7 @@ bool readMidiFile (const std::vector<std::uint8_t>& bytes, MidiFileContents& out
             }
 
             std::uint8_t status;
-            std::uint8_t data[2] = { 0, 0 };
+            std::uint8_t data[2] = {0, 0};
             int have = 0;
             if (first & 0x80)
             {
@@ -259,7 +259,7 @@ bool readMidiFile (const std::vector<std::uint8_t>& bytes, MidiFileContents& out
         std::uint64_t prevTick = 0;
         double prevSeconds = 0.0;
         double spt = 0.5 / ticksPerQuarter;
-        tempoMap.push_back ({ 0, 0.0 });
+        tempoMap.push_back ({0, 0.0});
         secondsPerTickAt.push_back (spt);
         for (const auto& [tick, tempo] : tempoChanges)
         {
@@ -270,26 +270,30 @@ bool readMidiFile (const std::vector<std::uint8_t>& bytes, MidiFileContents& out
                 secondsPerTickAt.back() = spt;
                 continue;
             }
-            tempoMap.push_back ({ tick, seconds });
+            tempoMap.push_back ({tick, seconds});
             secondsPerTickAt.push_back (spt);
             prevTick = tick;
             prevSeconds = seconds;
         }
     }
-    auto toSeconds = [&] (std::uint64_t tick) {
+    auto toSeconds = [&] (std::uint64_t tick)
+    {
         if (smpte)
             return (double) tick * secondsPerTickSmpte;
-        auto it = std::upper_bound (tempoMap.begin(), tempoMap.end(), tick,
-                                    [] (std::uint64_t v, const std::pair<std::uint64_t, double>& e) { return v < e.first; });
+        auto it =
+            std::upper_bound (tempoMap.begin(), tempoMap.end(), tick,
+                              [] (std::uint64_t v, const std::pair<std::uint64_t, double>& e) { return v < e.first; });
         const std::size_t i = (std::size_t) (it - tempoMap.begin()) - 1;
         return tempoMap[i].second + (double) (tick - tempoMap[i].first) * secondsPerTickAt[i];
     };
 
-    std::stable_sort (raw.begin(), raw.end(), [] (const RawEvent& a, const RawEvent& b) {
-        if (a.tick != b.tick)
-            return a.tick < b.tick;
-        return a.order < b.order;
-    });
+    std::stable_sort (raw.begin(), raw.end(),
+                      [] (const RawEvent& a, const RawEvent& b)
+                      {
+                          if (a.tick != b.tick)
+                              return a.tick < b.tick;
+                          return a.order < b.order;
+                      });
 
     out.format = (int) format;
     out.trackCount = tracksRead;

@@ -10,7 +10,7 @@ namespace tovalin
 struct TimedMidiEvent
 {
     double seconds = 0.0;
-    std::uint8_t bytes[3] = { 0, 0, 0 };
+    std::uint8_t bytes[3] = {0, 0, 0};
     int size = 0;
 };
 

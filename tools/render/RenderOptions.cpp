@@ -106,7 +106,8 @@ bool parseRenderOptions (const std::vector<std::string>& args, RenderOptions& o,
             }
         }
 
-        auto value = [&] (std::string& v) {
+        auto value = [&] (std::string& v)
+        {
             if (hasInline)
             {
                 v = inlineValue;
@@ -120,7 +121,8 @@ bool parseRenderOptions (const std::vector<std::string>& args, RenderOptions& o,
             v = args[++i];
             return true;
         };
-        auto flagOnly = [&]() {
+        auto flagOnly = [&]()
+        {
             if (hasInline)
             {
                 error = "option " + a + " takes no value";
@@ -186,7 +188,7 @@ bool parseRenderOptions (const std::vector<std::string>& args, RenderOptions& o,
             if (! value (v))
                 return false;
             double rate = 0;
-            static const int supported[] = { 22050, 44100, 48000, 88200, 96000, 176400, 192000 };
+            static const int supported[] = {22050, 44100, 48000, 88200, 96000, 176400, 192000};
             bool ok = parseDouble (v, 1, 1e7, rate);
             ok = ok && rate == std::floor (rate);
             bool isSupported = false;
@@ -194,8 +196,8 @@ bool parseRenderOptions (const std::vector<std::string>& args, RenderOptions& o,
                 isSupported = isSupported || (ok && (int) rate == s);
             if (! isSupported)
             {
-                error = "unsupported rate '" + v
-                        + "': the instrument supports 22050, 44100, 48000, 88200, 96000, 176400 and 192000 Hz";
+                error = "unsupported rate '" + v +
+                        "': the instrument supports 22050, 44100, 48000, 88200, 96000, 176400 and 192000 Hz";
                 return false;
             }
             o.rate = (int) rate;

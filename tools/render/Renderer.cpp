@@ -55,10 +55,7 @@ namespace
         return ok;
     }
 
-    std::string oneLine (juce::String s)
-    {
-        return s.replaceCharacters ("\r\n\t", "   ").trim().toStdString();
-    }
+    std::string oneLine (juce::String s) { return s.replaceCharacters ("\r\n\t", "   ").trim().toStdString(); }
 
     std::string normaliseName (const juce::String& s)
     {
@@ -364,7 +361,7 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
         lastEventSeconds = std::max (lastEventSeconds, e.seconds);
         if (! transposeEvent (e, options.transpose))
             continue;
-        events.push_back ({ (long long) std::floor (e.seconds * options.rate), e });
+        events.push_back ({(long long) std::floor (e.seconds * options.rate), e});
     }
     constexpr double longestRender = 4.0 * 3600.0;
     if (lastEventSeconds + options.tailSeconds > longestRender)

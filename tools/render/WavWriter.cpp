@@ -81,7 +81,7 @@ bool WavWriter::writeHeader (std::uint32_t dataBytes)
     put32 (h, channels == 1 ? 0x4 : channels == 2 ? 0x3 : 0); // speaker mask
     // Sub-format GUID: PCM (1) or IEEE float (3), then the standard suffix.
     put32 (h, format == SampleFormat::float32 ? 3 : 1);
-    const unsigned char suffix[12] = { 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71 };
+    const unsigned char suffix[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     h.append (reinterpret_cast<const char*> (suffix), 12);
     h += "data";
     put32 (h, dataBytes);
