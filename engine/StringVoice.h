@@ -1,29 +1,76 @@
 #pragma once
 
+#include "Forces.h"
+#include "StringModel.h"
+#include "Vector.h"
+
+#include <optional>
+
 namespace tovalin
 {
-/** The running state of one string. No string model is attached yet: the voice
-    stays idle and renders nothing.
+/** The running state of one string: two modal state vectors, the attached forces,
+    the twang, the release fade and the gain crossfade.
 
-    Audio thread: render, reset, stop, activate (inside the callback lock). */
+    The forces live in slots inside the voice, so attaching one never allocates.
+
+    Audio thread: render and every gesture operation, inside the processor's callback
+    lock. setModel swaps the model between blocks (under the same lock). */
 class StringVoice
 {
 public:
-    /** Adds up to count samples into buffer[offset...]; true if any sample was computed.
-        An idle voice is skipped without touching the buffer. */
-    bool render (int count, float* buffer, int offset) noexcept
-    {
-        (void) buffer;
-        (void) offset;
-        return count > 0 && idle == 0;
-    }
+    StringVoice (int modeCount, StringModel* model);
 
-    void reset() noexcept {}
-    void stop() noexcept { idle = 1; }
-    void activate() noexcept {}
+    /** Adds up to count samples into buffer[offset...]; true if any sample was
+        computed. Stops early when the voice falls idle; an idle voice is skipped
+        without touching the buffer. */
+    bool render (int count, float* buffer, int offset) noexcept;
 
-    /** 1 when the string is silent and skipped. */
+    /** Zero state, no forces, fades back at their starts; idle is not changed. */
+    void reset() noexcept;
+    /** Idle at once; a running crossfade ends at its target. */
+    void stop() noexcept;
+    void activate() noexcept { idle = 0; }
+    void clearTwang() noexcept { twangLevel = 0.0f; }
+    void startReleaseFade() noexcept { releaseFade = model->releaseFadeStart; }
+    /** Crossfades to volumeFactor * velocityGain (at once when idle). */
+    void updateGain() noexcept;
+    float currentGain() const noexcept { return gain; }
+    void setFret (int fret) noexcept { model->setFret (fret); }
+    StringModel* setModel (StringModel* newModel) noexcept;
+    StringModel* getModel() const noexcept { return model; }
+    void setSampleRate (float rate) noexcept { sampleRate = rate; }
+
     unsigned char idle = 1;
+    int modeCount;
+    Vector<float> previousState, state;
+
+    std::optional<ForcePlucking> pluck;
+    std::optional<ForceFret> fretting;
+    std::optional<DummyDampingForce> damping;
+    std::optional<ForcePalm> touch;
+
+    float pluckDisplacement = 0, fretDisplacement = 0, dampingDisplacement = 0, touchDisplacement = 0;
+    float twangInput = 0, twangLevel = 0, tensionIncrease = 0;
+    float output = 0;
+    float releaseFade = 0;
+    float gainFade = 0;
+    int gainFadeCount = 0;
+    unsigned char gainFading = 0;
+    float gainFrom = 0, gainTo = 0, gainDelta = 0;
+    float gain = 0;
+    float pluckForce = 0, fretForce = 0, dampingForce = 0, touchForce = 0;
+    float sampleRate = 44100.0f;
+
+private:
+    template <bool Pluck, bool Fret, bool Touch, bool Twang>
+    float updateModes() noexcept;
+    float updateModesFor (bool pluck, bool fret, bool touch, bool twang) noexcept;
+
+    StringModel* model;
 };
+
+/** Single-precision dot product over n (a multiple of 4) with four partial sums,
+    added lanes 1 and 0, then 2, then 3. */
+float modalDot (const float* a, const float* b, int n) noexcept;
 
 } // namespace tovalin

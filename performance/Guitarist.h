@@ -3,6 +3,13 @@
 #include "DelayedEventQueue.h"
 #include "Fingering.h"
 
+#include "engine/Forces.h"
+#include "engine/StringParams.h"
+#include "engine/StringVoice.h"
+
+#include <array>
+#include <memory>
+
 namespace juce
 {
 class MidiMessage;
@@ -13,11 +20,12 @@ namespace tovalin
 /** Turns MIDI notes into guitar gestures and keeps the queue of delayed gestures
     that the block loop consults between MIDI events.
 
-    This is the queue and routing skeleton: channel-1 notes wait for the
-    chord-detection delay in the queue and are cancelled by an early note-off. No
-    string is attached yet, so a due gesture leaves the queue and plays nothing.
+    Channel-1 notes wait in the queue for the chord-detection delay (an early note-off
+    cancels them), then take a string and fret; channels 2 to 7 play strings 0 to 5 at
+    once. Pluck records come straight from the excitation table by velocity.
 
-    Audio thread: every operation, inside the processor's callback lock. */
+    Audio thread: every operation, inside the processor's callback lock; releaseAll
+    also from the precomputation thread's install (which holds the same lock). */
 class Guitarist
 {
 public:
@@ -44,9 +52,27 @@ public:
 
     const DelayedEventQueue& queue() const noexcept { return delayedEvents; }
 
+    using Voices = std::array<std::unique_ptr<StringVoice>, 6>;
+    using Params = std::array<StringParams, 6>;
+
+    /** Links the strings; again whenever the processor rebuilds them. */
+    void setStrings (Voices* voices, Params* params, const ExcitationTable* excitation) noexcept;
+
+    /** String and fret for note n (52..93), or false. */
+    bool assignString (int note, int& string, int& fret) const noexcept;
+
+    void playString (int velocity, int string, int fret, bool chord, bool legato) noexcept;
+    void releaseString (int string, bool forced) noexcept;
+    void releaseAll() noexcept;
+
 private:
     void scheduleNote (int note, int velocity, int delay) noexcept;
+    void perStringNoteOn (int channel, int note, int velocity) noexcept;
+    void perStringNoteOff (int channel, int note) noexcept;
 
+    Voices* voices = nullptr;
+    Params* params = nullptr;
+    const ExcitationTable* excitation = nullptr;
     Fingering& fingering;
     DelayedEventQueue delayedEvents;
     int now = 0;

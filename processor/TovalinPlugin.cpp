@@ -2,6 +2,9 @@
 
 #include "ChunkLoop.h"
 
+#include "../engine/StringConstants.h"
+#include "../engine/StringPrecomputation.h"
+
 #include <algorithm>
 
 namespace tovalin
@@ -131,7 +134,7 @@ struct TovalinPlugin::ChunkClient
     {
         bool any = false;
         for (auto& v : processor.voices)
-            any |= v.render (len, mix, pos);
+            any |= v->render (len, mix, pos);
         return any;
     }
 };
@@ -145,11 +148,103 @@ TovalinPlugin::TovalinPlugin()
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
 
+    for (int s = 0; s < 6; ++s)
+    {
+        stringParams[(size_t) s].stringIndex = s;
+        recomputeParams (stringParams[(size_t) s], soundControls, stringPreferences(), &flatAdmittance());
+    }
+    buildStrings (false);
+
     deferredMidi.ensureSize (4096);
     constructed = true;
 }
 
-TovalinPlugin::~TovalinPlugin() = default;
+TovalinPlugin::~TovalinPlugin()
+{
+    // The thread checks for exit at least every 30 ms and between strings; it is
+    // given ample time so that it never has to be killed in the middle of an install.
+    precomputationThread.setPaused (true);
+    precomputationThread.stopThread (5000);
+}
+
+void TovalinPlugin::buildStrings (bool restart)
+{
+    const int level = juce::jlimit (0, 2, settings.performanceLevel);
+    if (disabled || level == currentLevel)
+        return;
+
+    precomputationThread.setPaused (true);
+    suspendProcessing (true);
+    {
+        const juce::ScopedLock sl (stringsLock);
+        currentLevel = level;
+        for (int s = 0; s < 6; ++s)
+        {
+            const int modes = ModeCountTable[level][s];
+            const int frets = StringFretCount[s];
+            voices[(size_t) s].reset();
+            workModels[(size_t) s] = std::make_unique<StringModel> (modes, frets, &stringParams[(size_t) s]);
+            liveModels[(size_t) s] = std::make_unique<StringModel> (modes, frets, &stringParams[(size_t) s]);
+            voices[(size_t) s] = std::make_unique<StringVoice> (modes, liveModels[(size_t) s].get());
+            voices[(size_t) s]->reset();
+        }
+        ++stringsGeneration;
+        guitarist.setStrings (&voices, &stringParams, &excitationTable);
+        fingering.reset();
+    }
+    if (restart)
+    {
+        firstPrepare = true;
+        const double rate = getSampleRate();
+        if (rate > 0)
+            prepareToPlay (rate, getBlockSize());
+    }
+    precomputationThread.setPaused (false);
+    suspendProcessing (false);
+}
+
+void TovalinPlugin::initializeStrings()
+{
+    const juce::ScopedLock sl (stringsLock);
+    if (! firstPrepare)
+        return;
+    if (! precomputationThread.isThreadRunning())
+        precomputationThread.startThread();
+
+    const SoundControls controls = currentSoundControls();
+    for (int s = 0; s < 6; ++s)
+    {
+        voices[(size_t) s]->setSampleRate ((float) EngineSampleRate);
+        workModels[(size_t) s]->setSampleRate ((float) EngineSampleRate);
+        liveModels[(size_t) s]->setSampleRate ((float) EngineSampleRate);
+
+        StringParams& p = stringParams[(size_t) s];
+        recomputeParams (p, controls, stringPreferences(), &flatAdmittance());
+        StringModel& live = *liveModels[(size_t) s];
+        computeModes (live);
+        computeShapes (live, true);
+        computeCoefficients (live);
+        applyControls (live, controls);
+        live.stringSetName = p.stringSetName;
+        voices[(size_t) s]->reset();
+    }
+    firstPrepare = false;
+}
+
+void TovalinPlugin::setSoundControls (const SoundControls& controls)
+{
+    {
+        const juce::ScopedLock pl (parameterLock);
+        soundControls = controls;
+    }
+    precomputationThread.requestRecompute();
+}
+
+SoundControls TovalinPlugin::currentSoundControls() const
+{
+    const juce::ScopedLock pl (parameterLock);
+    return soundControls;
+}
 
 bool TovalinPlugin::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
@@ -167,12 +262,7 @@ void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
     deferredMidi.clear();
     sendChangeMessage();
     resetEngine();
-
-    if (firstPrepare)
-    {
-        const juce::ScopedLock sl (stringsLock);
-        firstPrepare = false;
-    }
+    initializeStrings();
 }
 
 void TovalinPlugin::releaseResources()
@@ -190,10 +280,11 @@ void TovalinPlugin::resetEngine()
 {
     const juce::ScopedLock sl (stringsLock);
     for (auto& v : voices)
-    {
-        v.reset();
-        v.stop();
-    }
+        if (v != nullptr)
+        {
+            v->reset();
+            v->stop();
+        }
     fingering.reset();
     guitarist.resetPerformance();
     convolver.reset();
@@ -225,7 +316,7 @@ void TovalinPlugin::renderChunk (MidiCursor& events, int engineBase, int n, bool
 
     bool allIdle = true;
     for (const auto& v : voices)
-        allIdle = allIdle && v.idle != 0;
+        allIdle = allIdle && v->idle != 0;
     if (allIdle != lastAllIdle || anyRendered)
     {
         if (allIdle && ! anyRendered)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "RateConverter.h"
+#include "StringPrecomputationThread.h"
 
 #include "../engine/Convolver.h"
 #include "../engine/FloatingPointGuard.h"
+#include "../engine/StringModel.h"
+#include "../engine/StringParams.h"
 #include "../engine/StringVoice.h"
 #include "../engine/Vector.h"
 #include "../performance/ActionMapper2.h"
@@ -81,6 +84,25 @@ public:
         False for an unknown key. Message thread. */
     bool setPreference (const juce::String& key, int value);
 
+    /** (Re)creates the six voices and their models for the preferred sound precision
+        when it differs from the current one; with restart, prepares them as on a
+        first start. Message thread. */
+    void buildStrings (bool restart);
+
+    /** On the first preparation: starts the precomputation thread and computes every
+        live model. Called by prepareToPlay. */
+    void initializeStrings();
+
+    /** New values for the parameters that shape the strings: stored under the
+        parameter lock, then the strings are recomputed on the precomputation thread.
+        Any thread. */
+    void setSoundControls (const SoundControls& controls);
+
+    /** A copy of the current string-shaping values, read under the parameter lock. */
+    SoundControls currentSoundControls() const;
+
+    StringPreferences stringPreferences() const noexcept { return { settings.bend, settings.harmonics }; }
+
     /** The root tag of the state chunk. */
     static constexpr const char* stateTag = "TovalinSettings";
 
@@ -96,13 +118,24 @@ public:
     bool constructed = false;
 
     Convolver convolver;
+    ExcitationTable excitationTable;
     Fingering fingering;
     Guitarist guitarist{fingering};
-    std::array<StringVoice, 6> voices;
+    /** String 0 is the lowest. Guarded by stringsLock; swapped under the callback lock. */
+    std::array<std::unique_ptr<StringVoice>, 6> voices;
+    std::array<std::unique_ptr<StringModel>, 6> liveModels;
+    /** The precomputation thread's work copies. */
+    std::array<std::unique_ptr<StringModel>, 6> workModels;
+    /** Incremented whenever buildStrings replaces the voices and models. */
+    int stringsGeneration = 0;
     Settings settings;
     ActionMapper2 actionMapper;
+    std::array<StringParams, 6> stringParams;
     juce::CriticalSection stringsLock;
+    /** Guards soundControls; the parameter table takes it over. */
+    juce::CriticalSection parameterLock;
     RateConverter rateConverter;
+    StringPrecomputationThread precomputationThread{*this};
 
 private:
     struct ChunkClient;
@@ -111,6 +144,7 @@ private:
     void renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination);
 
     Vector<float> mixBuffer{RateConverter::MaxChunk};
+    SoundControls soundControls;
     FloatingPointGuard floatingPointGuard;
     /** MIDI events of a block that rendered no engine samples (a block no longer than
         the converter's leftover): delivered at the start of the next block. */

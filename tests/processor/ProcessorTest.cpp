@@ -10,16 +10,17 @@
 
 using namespace tovalin;
 
-// Counts heap allocations made while counting is switched on, on any thread.
+// Counts heap allocations made by the thread that switched counting on (the test's
+// audio thread); the precomputation thread may allocate freely.
 namespace
 {
-std::atomic<bool> countingAllocations{false};
+thread_local bool countingAllocations = false;
 std::atomic<long> allocationCount{0};
 } // namespace
 
 void* operator new (std::size_t size)
 {
-    if (countingAllocations.load (std::memory_order_relaxed))
+    if (countingAllocations)
         allocationCount.fetch_add (1, std::memory_order_relaxed);
     if (void* p = std::malloc (size == 0 ? 1 : size))
         return p;
@@ -104,7 +105,7 @@ TEST_F (Processor, EveryOutputChannelGetsChannelZero)
         for (int c = 1; c < channels; ++c)
             for (int i = 0; i < 128; ++i)
                 ASSERT_EQ (buffer.getSample (c, i), buffer.getSample (0, i)) << channels << " channels";
-        EXPECT_EQ (buffer.getMagnitude (0, 0, 128), 0.0f) << "silent until strings exist";
+        EXPECT_GT (buffer.getMagnitude (0, 0, 128), 0.0f) << "the note sounds";
     }
 }
 

@@ -1,0 +1,465 @@
+#include "Forces.h"
+
+#include <cmath>
+
+namespace tovalin
+{
+namespace
+{
+    constexpr double singlePi = (double) 3.14159265358979323846f;
+    constexpr double pi = 3.14159265358979323846;
+
+    int signOf (double v) noexcept { return (v > 0) - (v < 0); }
+} // namespace
+
+// ---------------------------------------------------------------------------------
+// Release timer
+
+DummyDampingForce::DummyDampingForce (float rate) noexcept : duration ((int) (0.05f * rate)) {}
+
+float DummyDampingForce::compute (float) noexcept
+{
+    if (! finished)
+    {
+        ++count;
+        if (count >= duration)
+            finished = 1;
+    }
+    return 0.0f;
+}
+
+// ---------------------------------------------------------------------------------
+// Excitation endpoints and table
+
+// m, Q, vd, k, dr, maxTravel, spare, amplitude
+const GestureRecord ExcitationEndpoints::pickSoftGesture = { 0.0849f, 0.44f, 0.168f, 5112, 0.00043f, 0.005f, 2.74f, 0.5f };
+const GestureRecord ExcitationEndpoints::pickHardGesture = { 0.0804f, 0.4f, 0.178f, 5298, 0.003f, 0.005f, 5.13f, 1.0f };
+const GestureRecord ExcitationEndpoints::fingerSoftGesture = { 0.0054f, 3.0f, 0.17f, 7520, 0.00043f, 0.005f, 300, 0.5f };
+const GestureRecord ExcitationEndpoints::fingerHardGesture = { 0.0052f, 4.0f, 0.18f, 7730, 0.003f, 0.005f, 600, 1.0f };
+
+// sigma0, sigma1, mu_s, mu_d, fN, vs, breakawayRatio
+const FrictionRecord ExcitationEndpoints::pickSoftFriction = { 5313, 0.000258f, 1.48f, 1.12f, 100, 0.08f, 0.5f };
+const FrictionRecord ExcitationEndpoints::pickHardFriction = { 5500, 0.000209f, 2.25f, 2.15f, 140, 0.784f, 0.8f };
+const FrictionRecord ExcitationEndpoints::fingerSoftFriction = { 5400, 0.00028f, 2.1f, 2.0f, 50, 0.1f, 0.5f };
+const FrictionRecord ExcitationEndpoints::fingerHardFriction = { 5500, 0.000185f, 2.2f, 2.1f, 74, 1.0f, 0.8f };
+
+namespace
+{
+    template <typename Record, size_t FieldCount>
+    Record blend (const Record& a, const Record& b, double share, float Record::*const (&fields)[FieldCount])
+    {
+        Record r = a;
+        for (auto field : fields)
+            r.*field = (float) ((double) (a.*field) * share + (double) (b.*field) * (1.0 - share));
+        return r;
+    }
+
+    float GestureRecord::*const gestureFields[] = { &GestureRecord::mass,         &GestureRecord::quality,
+                                                    &GestureRecord::driveSpeed,   &GestureRecord::stiffness,
+                                                    &GestureRecord::releaseDepth, &GestureRecord::maxTravel,
+                                                    &GestureRecord::spare,        &GestureRecord::amplitude };
+    float FrictionRecord::*const frictionFields[] = { &FrictionRecord::bristleStiffness, &FrictionRecord::bristleDamping,
+                                                      &FrictionRecord::staticFriction,   &FrictionRecord::dynamicFriction,
+                                                      &FrictionRecord::normalForce,      &FrictionRecord::stribeckVelocity,
+                                                      &FrictionRecord::breakawayRatio };
+} // namespace
+
+void ExcitationTable::build (double e) noexcept
+{
+    using X = ExcitationEndpoints;
+    const GestureRecord softG = blend (X::pickSoftGesture, X::fingerSoftGesture, e, gestureFields);
+    const GestureRecord hardG = blend (X::pickHardGesture, X::fingerHardGesture, e, gestureFields);
+    const FrictionRecord softF = blend (X::pickSoftFriction, X::fingerSoftFriction, e, frictionFields);
+    const FrictionRecord hardF = blend (X::pickHardFriction, X::fingerHardFriction, e, frictionFields);
+    for (int level = 0; level < Levels; ++level)
+    {
+        const double t = level / 127.0;
+        gestures[level] = blend (hardG, softG, t, gestureFields);
+        frictions[level] = blend (hardF, softF, t, frictionFields);
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Pluck
+
+ForcePlucking::ForcePlucking (const FrictionRecord& f, const GestureRecord& g, float sampleRate) noexcept
+    : maxCount ((int) std::lround (0.1 * std::floor ((double) sampleRate))), friction (f), gesture (g)
+{
+    rate = sampleRate;
+    dt = 1.0 / rate;
+    fs = (double) f.staticFriction * f.normalForce;
+    fc = (double) f.dynamicFriction * f.normalForce;
+    zba = (double) f.breakawayRatio * fc / f.bristleStiffness;
+    const double m = g.mass, k = g.stiffness;
+    damping = std::sqrt (k * m) / g.quality;
+
+    const double B = k * dt * dt / m;
+    const double C = damping * dt / m;
+    const double D = B + 2.0 + 1.5 * C;
+    beta1 = (5.0 + 2.0 * C) / D;
+    beta2 = (-4.0 - C / 2.0) / D;
+    beta3 = 1.0 / D;
+    betaP = B / D;
+    betaV = C * dt * g.driveSpeed / D;
+    phi = dt * dt / (m * D);
+    kappa = 1.5 * rate * phi;
+}
+
+void ForcePlucking::restart() noexcept
+{
+    ++repeats;
+    F = 0;
+    phase = 0;
+    count = 0;
+}
+
+float ForcePlucking::compute (float yIn) noexcept
+{
+    if (finished)
+        return 0.0f;
+
+    if (count >= maxCount || phase == 3)
+    {
+        F = 0;
+        if (repeats == 0)
+            finished = 1;
+        else
+        {
+            --repeats;
+            phase = 0;
+            count = 0;
+        }
+        return 0.0f;
+    }
+
+    const double y = yIn;
+    if (count == 0)
+        y1 = y2 = y3 = y;
+
+    if (count >= 3)
+    {
+        if (phase == 0 && y / gesture.releaseDepth < 0.2)
+        {
+            phase = 1;
+            p = x = x1 = x2 = x3 = y;
+        }
+        if (phase == 1)
+        {
+            frictionSolve (y);
+            if (p < gesture.maxTravel)
+                p += gesture.driveSpeed * dt;
+        }
+    }
+
+    const double dr = gesture.releaseDepth;
+    if (accumulated > 3.0 * dr * dr / 0.009)
+        phase = 3;
+
+    ++count;
+    y3 = y2;
+    y2 = y1;
+    y1 = y;
+
+    previousE = E;
+    E = gesture.stiffness * (x - p) * (x - p);
+    energyDrop = (float) (previousE - E);
+    accumulated += E - previousE;
+    return (float) F;
+}
+
+void ForcePlucking::frictionSolve (double y) noexcept
+{
+    const double s0 = friction.bristleStiffness;
+    const double s1 = friction.bristleDamping;
+    const double vs = friction.stribeckVelocity;
+
+    const double xp = beta1 * x1 + beta2 * x2 + beta3 * x3 + betaP * p + betaV;
+    if (std::abs (xp - y - phi * F) < 0.01)
+    {
+        const double vp = ((3 * xp - 4 * x1 + x2) - (3 * y - 4 * y1 + y2)) * rate / 2;
+        double v = vp - kappa * F;
+        const double z0 = z + (dt / 2) * w;
+
+        for (int iteration = 0; iteration < 5; ++iteration)
+        {
+            const double stribeck = (fs - fc) * std::exp (-(v / vs) * (v / vs));
+            const double zss = v > 0 ? (fc + stribeck) / s0 : v < 0 ? -(fc + stribeck) / s0 : fs / s0;
+            const double absZ = std::abs (z);
+            const bool sameSign = v != 0 && signOf (v) == signOf (z);
+            const bool inBreakaway = zba < absZ && absZ < zss;
+
+            double alpha;
+            if (! sameSign)
+                alpha = 0;
+            else if (inBreakaway)
+                alpha = (z - zba) / (zss - zba);
+            else if (absZ >= zss)
+                alpha = 1;
+            else
+                alpha = 0;
+
+            const double dzss = v == 0 ? 0.0 : -2.0 * std::abs (v) * stribeck / (s0 * vs * vs);
+            const double zdot = v * (1.0 - alpha * z / zss);
+            const double g = zdot - w;
+            const double dAlphaDv = (v != 0 && inBreakaway && z * v > 0) ? zba * dzss / ((zss - zba) * (zss - zba)) : 0.0;
+            const double dZdotDv = 1.0 - (z / (zss * zss)) * ((alpha + v * dAlphaDv) * zss - v * alpha * dzss);
+            const double dAlphaDz = (sameSign && inBreakaway) ? 1.0 / (zss - zba) : 0.0;
+            const double dZdotDz = -(v / zss) * (alpha + z * dAlphaDz);
+            const double gPrime = (dt / 2) * dZdotDz - s1 * kappa * dZdotDv - 1.0;
+
+            w -= g / gPrime;
+            z = z0 + (dt / 2) * w;
+            F = s1 * w + s0 * z;
+            v = vp - kappa * F;
+        }
+    }
+
+    x = xp - phi * F;
+    x3 = x2;
+    x2 = x1;
+    x1 = x;
+}
+
+// ---------------------------------------------------------------------------------
+// Pads
+
+void PadPair::setup (double rate, double k, double W, double dampingDivisor, double approachFrequency) noexcept
+{
+    const double dt = 1.0 / rate;
+    const double m = k / (W * W);
+    const double c = std::sqrt (m * k) / dampingDivisor;
+    const double B = k * dt * dt / m;
+    const double C = c * dt / m;
+    const double h = B + 2.0 + (11.0 / 6.0) * C;
+    gamma1 = (3 * C + 5) / h;
+    gamma2 = (-4 - 1.5 * C) / h;
+    gamma3 = (C / 3 + 1) / h;
+    gammaA = B / h;
+    gammaV = (C / 6) / h;
+    phi = dt * dt / (m * h);
+
+    const double omega = 2.0 * pi * approachFrequency;
+    trajectoryE = 2.0 * std::cos (omega * dt);
+    trajectorySine = std::sin (omega * dt);
+    trajectorySteps = (int) (pi / (2.0 * omega * dt));
+}
+
+void PadPair::startTrajectories (double d, double travel, double restLevel) noexcept
+{
+    const double e = trajectoryE;
+    const double s = trajectorySine;
+    const double h = (2.0 - e) * restLevel;
+    double a[4];
+    a[0] = d;
+    a[1] = d - s * (travel + d);
+    a[2] = e * a[1] - a[0] + h;
+    a[3] = e * a[2] - a[1] + h;
+    for (int i = 0; i < 4; ++i)
+    {
+        targetA[i] = a[i];
+        targetB[i] = -a[i];
+    }
+    for (int i = 0; i < 3; ++i)
+    {
+        posA[i] = d;
+        posB[i] = -d;
+    }
+    restH = h;
+}
+
+void PadPair::advanceTargets (bool append) noexcept
+{
+    const double e = trajectoryE;
+    for (int i = 0; i < 3; ++i)
+    {
+        targetA[i] = targetA[i + 1];
+        targetB[i] = targetB[i + 1];
+    }
+    if (append)
+    {
+        targetA[3] = e * targetA[2] - targetA[1] + restH;
+        targetB[3] = e * targetB[2] - targetB[1] - restH;
+    }
+}
+
+double PadPair::predict (const double* t, const double* pos, double g1, double g2, double g3, double ga,
+                         double gv) noexcept
+{
+    return (11 * t[3] - 18 * t[2] + 9 * t[1] - 2 * t[0]) * gv + g1 * pos[0] + g2 * pos[1] + g3 * pos[2] + ga * t[3];
+}
+
+double PadPair::predictA() const noexcept { return predict (targetA, posA, gamma1, gamma2, gamma3, gammaA, gammaV); }
+double PadPair::predictB() const noexcept { return predict (targetB, posB, gamma1, gamma2, gamma3, gammaA, gammaV); }
+
+void PadPair::movePads (double qA, double qB) noexcept
+{
+    posA[2] = posA[1];
+    posA[1] = posA[0];
+    posA[0] = qA + phi * FA;
+    posB[2] = posB[1];
+    posB[1] = posB[0];
+    posB[0] = qB - phi * FB;
+}
+
+// ---------------------------------------------------------------------------------
+// Fretting finger
+
+ForceFret::ForceFret (float rate, float fretStiffness) noexcept : liftDuration ((int) std::floor (0.6 * rate))
+{
+    const double W = 2.0 * singlePi * 50000.0 * 1.3 * 9.0 * 2.0 * 5.0;
+    pads.setup (rate, 1e4 * (double) fretStiffness, W, 40.0, 8.5);
+}
+
+void ForceFret::contact (double y) noexcept
+{
+    const double phi = pads.phi;
+    const double Kc = contactStiffness;
+    auto solve = [&] (double delta, double& force) {
+        double d = delta - phi * force;
+        if (d <= 0)
+        {
+            force = 0;
+            return;
+        }
+        for (int step = 0; step < 4; ++step)
+        {
+            if (step > 0)
+                d = delta - phi * force;
+            force -= (Kc * d * d - force) / (-2.0 * phi * Kc * d - 1.0);
+        }
+        if (force < 0)
+            force = 0;
+    };
+    const double qA = pads.predictA();
+    const double qB = pads.predictB();
+    solve (y - qA, pads.FA);
+    solve (qB - y, pads.FB);
+    pads.movePads (qA, qB);
+}
+
+float ForceFret::compute (float yIn) noexcept
+{
+    if (finished)
+        return 0.0f;
+    const double y = yIn;
+
+    if (lifting)
+    {
+        if (pressing)
+        {
+            count = 0;
+            pressing = 0;
+        }
+        if (count >= liftDuration)
+        {
+            finished = 1;
+            return 0.0f;
+        }
+        contact (y);
+        pads.advanceTargets (false);
+        y2 = y1;
+        y1 = y;
+        ++count;
+        return (float) (pads.FB - pads.FA);
+    }
+
+    if (count == 0)
+        y1 = y2 = y;
+    if (count == 3 && ! pressing)
+    {
+        pressing = 1;
+        pads.startTrajectories (std::abs (y) + 5e-5, 0.0025, std::abs (y) + 5e-5);
+    }
+    if (pressing && count > 0)
+    {
+        contact (y);
+        pads.advanceTargets (count < 3 + pads.trajectorySteps);
+    }
+    y2 = y1;
+    y1 = y;
+    ++count;
+    return (float) (pads.FB - pads.FA);
+}
+
+// ---------------------------------------------------------------------------------
+// Palm and harmonic touch
+
+ForcePalm::ForcePalm (int touchKind, float sampleRate, float K, float X, int duration) noexcept
+    : kind (touchKind), touchDuration (duration), rate (sampleRate), strength (K), depth (X)
+{
+    const double W = 2.0 * singlePi * 50000.0 * 1.3 * 9.0 * 4.0;
+    pads.setup (sampleRate, 1e4, W, 20.0, 4.5);
+}
+
+void ForcePalm::contact (double y) noexcept
+{
+    const double phi = pads.phi;
+    const double K = strength;
+    const double o = (11.0 / 6.0) * rate * phi;
+    const double stringVelocityTerm = 11 * y - 18 * y1 + 9 * y2 - 2 * y3;
+
+    auto solve = [&] (double delta, double velocity, double& force) {
+        double d = delta - phi * force;
+        if (d <= 0)
+        {
+            force = 0;
+            return;
+        }
+        double r = velocity - o * force;
+        for (int step = 0; step < 4; ++step)
+        {
+            if (step > 0)
+            {
+                d = delta - phi * force;
+                r = velocity - o * force;
+            }
+            force -= (K * r * d * d - force) / (-((11.0 / 6.0) * rate * d + 2 * r) * (K * phi * d) - 1.0);
+        }
+        if (force < 0)
+            force = 0;
+    };
+
+    const double qA = pads.predictA();
+    const double qB = pads.predictB();
+    const double padAVelocityTerm = 11 * qA - 18 * pads.posA[0] + 9 * pads.posA[1] - 2 * pads.posA[2];
+    const double padBVelocityTerm = 11 * qB - 18 * pads.posB[0] + 9 * pads.posB[1] - 2 * pads.posB[2];
+    solve (y - qA, (stringVelocityTerm - padAVelocityTerm) * rate / 6, pads.FA);
+    solve (qB - y, (padBVelocityTerm - stringVelocityTerm) * rate / 6, pads.FB);
+    pads.movePads (qA, qB);
+}
+
+float ForcePalm::compute (float yIn) noexcept
+{
+    if (finished)
+        return 0.0f;
+    if (count >= maxCount)
+    {
+        finished = 1;
+        return 0.0f;
+    }
+    const double y = yIn;
+    if (count == 0)
+        y1 = y2 = y3 = y;
+    if (count == 3 && ! pressing)
+    {
+        pressing = 1;
+        pads.startTrajectories (std::abs (y), depth, -std::abs (y));
+    }
+    if (pressing && count > 0)
+    {
+        if (kind == 1 && count > touchDuration)
+        {
+            finished = 1;
+            return 0.0f;
+        }
+        contact (y);
+        pads.advanceTargets (count < 3 + pads.trajectorySteps);
+    }
+    y3 = y2;
+    y2 = y1;
+    y1 = y;
+    ++count;
+    return (float) (pads.FB - pads.FA);
+}
+
+} // namespace tovalin

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "StringParams.h"
+#include "Vector.h"
+#include "Vibrato.h"
+
+#include <string>
+
+namespace tovalin
+{
+/** The mode table of one string, filled by the precomputation. */
+struct ModalData
+{
+    ModalData (int modeCount, int fretCount);
+
+    int modeCount;
+    int fretCount;
+    Vector<float> waveNumber;        // k_i = n pi / L
+    Vector<float> angularFrequency;  // rad/s
+    Vector<float> decayTime;         // amplitude time constant, s
+    Vector<float> outputWeight;      // weight of mode i in the bridge force
+    StringParams* params = nullptr;  // not owned
+};
+
+/** Everything about one string that does not change from sample to sample. Computed
+    off the audio thread, then handed to the voice; the audio thread only uses the
+    operations marked so. */
+class StringModel
+{
+public:
+    StringModel (int modeCount, int fretCount, StringParams* params);
+
+    // Audio thread.
+    void setFret (int fret) noexcept;
+    bool updatePluckShape (bool force) noexcept;
+    void refreshPluckInput() noexcept;
+    void preparePalmTouch() noexcept;
+    void prepareHarmonicTouch (int fret) noexcept;
+    void setVibrato (float amount) noexcept;
+    void setBend (float value) noexcept;
+
+    // Any thread that owns the model.
+    void setSampleRate (float rate) noexcept;
+
+    float crossfadeLength = 0;
+    std::string stringSetName;
+    ModalData modes;
+    float sampleRate = 44100.0f;
+    int modeCount;
+    int fretCount;
+    unsigned char pluckShapeModified = 1;
+    float releaseFadeStart = 99.9f;
+    float releaseFadeDecay = 0;
+    float gainFadeStart = 0.01f;
+    float gainFadeGrowth = 0;
+    int fret = 0;
+    Vector<float> a1, a2;
+    float twangDecay = 0, twangTension = 0, twangGain = 0;
+    Matrix<float> fretSin, fretCos; // fretCount + 12 rows of N
+    Vector<float> pluckShapeRest, palmSinRest, palmCosRest;
+    Vector<float> inputGain;
+    Vector<float> fretShape, pluckShape, touchShape, fretShapeCos, touchShapeCos;
+    Vector<float> pluckInput, fretInput, touchInput;
+    Vector<float> twangWeight;
+    Vibrato fretMover;
+    Vibrato touchMover;
+
+    StringModel (const StringModel&) = delete;
+    StringModel& operator= (const StringModel&) = delete;
+};
+
+/** The palm-mute point, 0.23 L from the bridge. */
+constexpr double PalmPosition = 0.23 * 0.648;
+
+} // namespace tovalin

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+
+namespace tovalin
+{
+class TovalinPlugin;
+
+/** Recomputes the six string models off the audio thread when a sound parameter
+    changes, and installs each between two blocks with its playing state carried over.
+
+    requestRecompute and setPaused: any thread. The thread polls every 30 ms. */
+class StringPrecomputationThread : public juce::Thread
+{
+public:
+    explicit StringPrecomputationThread (TovalinPlugin& processor);
+    ~StringPrecomputationThread() override;
+
+    void requestRecompute() noexcept { recomputeRequested = true; }
+    void setPaused (bool shouldPause) noexcept { paused = shouldPause; }
+    bool isRecomputePending() const noexcept { return recomputeRequested; }
+
+    /** Completed installs, for observers that wait for a pass to land. */
+    int installCount() const noexcept { return installs; }
+
+    void run() override;
+
+private:
+    /** One pass over the six strings; false when it had to start over or stop. */
+    bool recomputePass();
+
+    TovalinPlugin& processor;
+    std::atomic<bool> recomputeRequested { false };
+    std::atomic<bool> paused { false };
+    std::atomic<int> installs { 0 };
+};
+
+} // namespace tovalin

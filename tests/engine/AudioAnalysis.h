@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cmath>
+#include <vector>
+
+namespace tovalin::testing
+{
+constexpr double pi = 3.14159265358979323846;
+
+/** Magnitude of the Hann-windowed DFT of x[start, start + length) at frequency f. */
+inline double windowedMagnitude (const std::vector<float>& x, size_t start, size_t length, double f, double rate)
+{
+    double re = 0, im = 0;
+    const double w = 2.0 * pi * f / rate;
+    // Rotating phasor in double precision: accurate over long windows.
+    double c = 1, s = 0;
+    const double cw = std::cos (w), sw = std::sin (w);
+    for (size_t i = 0; i < length; ++i)
+    {
+        const double window = 0.5 - 0.5 * std::cos (2.0 * pi * (double) i / (double) (length - 1));
+        const double v = x[start + i] * window;
+        re += v * c;
+        im -= v * s;
+        const double nc = c * cw - s * sw;
+        s = s * cw + c * sw;
+        c = nc;
+    }
+    return std::sqrt (re * re + im * im) * 2.0 / (double) length * 2.0;
+}
+
+/** The frequency of the strongest component within [lo, hi], refined by golden-section
+    search on the windowed spectrum after a coarse scan. */
+inline double peakFrequency (const std::vector<float>& x, size_t start, size_t length, double lo, double hi, double rate)
+{
+    const int scan = 200;
+    double best = lo, bestMag = -1;
+    for (int i = 0; i <= scan; ++i)
+    {
+        const double f = lo + (hi - lo) * i / scan;
+        const double m = windowedMagnitude (x, start, length, f, rate);
+        if (m > bestMag)
+        {
+            bestMag = m;
+            best = f;
+        }
+    }
+    double a = std::max (lo, best - (hi - lo) / scan), b = std::min (hi, best + (hi - lo) / scan);
+    const double g = 0.6180339887498949;
+    double c = b - g * (b - a), d = a + g * (b - a);
+    double fc = windowedMagnitude (x, start, length, c, rate), fd = windowedMagnitude (x, start, length, d, rate);
+    for (int it = 0; it < 40; ++it)
+    {
+        if (fc > fd)
+        {
+            b = d;
+            d = c;
+            fd = fc;
+            c = b - g * (b - a);
+            fc = windowedMagnitude (x, start, length, c, rate);
+        }
+        else
+        {
+            a = c;
+            c = d;
+            fc = fd;
+            d = a + g * (b - a);
+            fd = windowedMagnitude (x, start, length, d, rate);
+        }
+    }
+    return 0.5 * (a + b);
+}
+
+inline double cents (double f, double reference) { return 1200.0 * std::log2 (f / reference); }
+
+/** RMS of x[start, start + length). */
+inline double rms (const std::vector<float>& x, size_t start, size_t length)
+{
+    double s = 0;
+    for (size_t i = start; i < start + length && i < x.size(); ++i)
+        s += (double) x[i] * x[i];
+    return std::sqrt (s / (double) length);
+}
+
+/** T60 of the component at f: the amplitude's slope over successive windows, by least squares. */
+inline double decayTimeT60 (const std::vector<float>& x, double f, double rate, size_t start, size_t windows, size_t windowLength)
+{
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (size_t k = 0; k < windows; ++k)
+    {
+        const size_t s = start + k * windowLength;
+        const double t = ((double) s + windowLength / 2.0) / rate;
+        const double db = 20.0 * std::log10 (windowedMagnitude (x, s, windowLength, f, rate) + 1e-30);
+        sx += t;
+        sy += db;
+        sxx += t * t;
+        sxy += t * db;
+    }
+    const double n = (double) windows;
+    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    return -60.0 / slope;
+}
+
+} // namespace tovalin::testing
