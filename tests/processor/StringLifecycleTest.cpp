@@ -1,0 +1,271 @@
+#include "processor/TovalinPlugin.h"
+
+#include "engine/StringConstants.h"
+#include "engine/StringPrecomputation.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <thread>
+
+using namespace tovalin;
+
+namespace
+{
+struct Host
+{
+    TovalinPlugin plugin;
+    juce::AudioBuffer<float> buffer { 2, 256 };
+    std::vector<float> recorded;
+
+    Host()
+    {
+        plugin.setPlayConfigDetails (0, 2, 44100, 256);
+        plugin.prepareToPlay (44100, 256);
+    }
+
+    /** One block as a host plays it: under the callback lock. */
+    void block (juce::MidiBuffer midi = {})
+    {
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        plugin.processBlock (buffer, midi);
+        recorded.insert (recorded.end(), buffer.getReadPointer (0), buffer.getReadPointer (0) + 256);
+    }
+
+    void playOnEveryString()
+    {
+        juce::MidiBuffer midi;
+        for (int s = 0; s < 6; ++s)
+            midi.addEvent (juce::MidiMessage::noteOn (s + 2, OpenNoteFor (s) + 3, (juce::uint8) 100), s * 10);
+        block (midi);
+    }
+
+    static int OpenNoteFor (int s) { return tovalin::OpenNote[s]; }
+
+    /** Renders blocks in real time until the thread has installed target strings in all. */
+    bool renderUntilInstallCount (int target, int maxBlocks = 2000)
+    {
+        for (int i = 0; i < maxBlocks; ++i)
+        {
+            block();
+            if (plugin.precomputationThread.installCount() >= target)
+                return true;
+            std::this_thread::sleep_for (std::chrono::microseconds (500));
+        }
+        return false;
+    }
+
+    bool allIdle() const
+    {
+        for (const auto& v : plugin.voices)
+            if (! v->idle)
+                return false;
+        return true;
+    }
+};
+
+double largestStep (const std::vector<float>& y, size_t from, size_t to)
+{
+    double m = 0;
+    for (size_t i = std::max<size_t> (from, 1); i < to && i < y.size(); ++i)
+        m = std::max (m, (double) std::abs (y[i] - y[i - 1]));
+    return m;
+}
+} // namespace
+
+TEST (StringLifecycle, AFirstPreparationComputesEveryStringAndTheyPlay)
+{
+    Host host;
+    for (int s = 0; s < 6; ++s)
+    {
+        const StringModel& live = *host.plugin.liveModels[(size_t) s];
+        EXPECT_GT (live.modes.decayTime[0], 0.1f) << s;
+        EXPECT_EQ (live.modeCount, ModeCountTable[2][s]);
+        EXPECT_EQ (host.plugin.voices[(size_t) s]->getModel(), &live);
+    }
+    host.playOnEveryString();
+    for (int i = 0; i < 40; ++i)
+        host.block();
+    EXPECT_FALSE (host.allIdle());
+    double peak = 0;
+    for (float v : host.recorded)
+        peak = std::max (peak, (double) std::abs (v));
+    EXPECT_GT (peak, 1e-3);
+}
+
+// A recompute while strings sound is installed without a click: no sample-to-sample
+// step beyond what the signal already has.
+TEST (StringLifecycle, ARecomputeWhileStringsSoundInstallsWithoutAClick)
+{
+    Host host;
+    host.playOnEveryString();
+    for (int i = 0; i < 100; ++i)
+        host.block();
+    const size_t before = host.recorded.size();
+    const double ownSteps = largestStep (host.recorded, before - 25600, before);
+
+    SoundControls c = host.plugin.currentSoundControls();
+    c.color = 0.8f;
+    c.attackPlace = 0.3f;
+    const int installs = host.plugin.precomputationThread.installCount();
+    host.plugin.setSoundControls (c);
+    ASSERT_TRUE (host.renderUntilInstallCount (installs + 6));
+    for (int i = 0; i < 20; ++i)
+        host.block();
+    EXPECT_FALSE (host.allIdle()) << "the same string set keeps the notes";
+    EXPECT_LE (largestStep (host.recorded, before, host.recorded.size()), 1.2 * ownSteps);
+}
+
+TEST (StringLifecycle, AStringSetChangeReleasesAllStrings)
+{
+    Host host;
+    host.playOnEveryString();
+    for (int i = 0; i < 20; ++i)
+        host.block();
+    ASSERT_FALSE (host.allIdle());
+
+    SoundControls c = host.plugin.currentSoundControls();
+    c.stringType = "Steel";
+    const int installs = host.plugin.precomputationThread.installCount();
+    host.plugin.setSoundControls (c);
+    ASSERT_TRUE (host.renderUntilInstallCount (installs + 1));
+    for (int i = 0; i < 12; ++i) // 2205 samples of release fade
+        host.block();
+    EXPECT_TRUE (host.allIdle());
+    EXPECT_EQ (host.recorded.back(), 0.0f);
+    ASSERT_TRUE (host.renderUntilInstallCount (installs + 6));
+    for (int s = 0; s < 6; ++s)
+        EXPECT_EQ (host.plugin.liveModels[(size_t) s]->stringSetName, "Steel");
+}
+
+// Two requests 10 ms apart: whatever the thread was doing, every live string ends
+// computed from the second set of values.
+TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
+{
+    Host host;
+    SoundControls first = host.plugin.currentSoundControls();
+    first.color = 0.1f;
+    SoundControls second = first;
+    second.color = 0.9f;
+    host.plugin.setSoundControls (first);
+    for (int i = 0; i < 17; ++i) // about 10 ms of blocks
+    {
+        host.block();
+        std::this_thread::sleep_for (std::chrono::microseconds (600));
+    }
+    host.plugin.setSoundControls (second);
+    for (int i = 0; i < 3000 && host.plugin.precomputationThread.isRecomputePending(); ++i)
+        host.block();
+    // Let the pass that serves the second request finish.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (10);
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        bool settled = true;
+        for (int s = 0; s < 6; ++s)
+        {
+            StringParams expected = host.plugin.stringParams[(size_t) s];
+            recomputeParams (expected, second, host.plugin.stringPreferences(), &flatAdmittance());
+            StringModel probe (host.plugin.liveModels[(size_t) s]->modeCount, StringFretCount[s], &expected);
+            computeModes (probe);
+            settled = settled && host.plugin.liveModels[(size_t) s]->modes.decayTime[5] == probe.modes.decayTime[5];
+        }
+        if (settled)
+            break;
+        host.block();
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    }
+    for (int s = 0; s < 6; ++s)
+        EXPECT_FLOAT_EQ (host.plugin.stringParams[(size_t) s].internalDamping,
+                         [&] {
+                             StringParams p = host.plugin.stringParams[(size_t) s];
+                             recomputeParams (p, second, host.plugin.stringPreferences(), &flatAdmittance());
+                             return p.internalDamping;
+                         }())
+            << s;
+}
+
+TEST (StringLifecycle, ASoundPrecisionChangeRebuildsTheStrings)
+{
+    Host host;
+    host.plugin.setPreference ("performanceLevel", 0);
+    host.plugin.buildStrings (true);
+    for (int s = 0; s < 6; ++s)
+    {
+        EXPECT_EQ (host.plugin.voices[(size_t) s]->modeCount, ModeCountTable[0][s]);
+        EXPECT_GT (host.plugin.liveModels[(size_t) s]->modes.decayTime[0], 0.1f);
+    }
+    const StringVoice* before = host.plugin.voices[0].get();
+    host.plugin.buildStrings (true); // the same level again does nothing
+    EXPECT_EQ (host.plugin.voices[0].get(), before);
+    host.playOnEveryString();
+    for (int i = 0; i < 10; ++i)
+        host.block();
+    EXPECT_FALSE (host.allIdle());
+}
+
+// Rendering, parameter-driven recomputes and installs on three threads at once: no
+// deadlock, no fault, sound throughout.
+TEST (StringLifecycle, RenderingRecomputingAndInstallingConcurrentlyIsSafe)
+{
+    Host host;
+    std::atomic<bool> stop { false };
+    std::atomic<long> blocks { 0 };
+    std::atomic<bool> badSample { false };
+
+    std::thread audio ([&] {
+        std::mt19937 rng (5);
+        juce::AudioBuffer<float> buffer (2, 128);
+        while (! stop)
+        {
+            juce::MidiBuffer midi;
+            if (rng() % 4 == 0)
+            {
+                const int channel = 1 + (int) (rng() % 7);
+                const int note = 52 + (int) (rng() % 30);
+                if (rng() % 2)
+                    midi.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) (1 + rng() % 127)), (int) (rng() % 128));
+                else
+                    midi.addEvent (juce::MidiMessage::noteOff (channel, note), (int) (rng() % 128));
+            }
+            {
+                const juce::ScopedLock sl (host.plugin.getCallbackLock());
+                host.plugin.processBlock (buffer, midi);
+            }
+            for (int i = 0; i < 128; ++i)
+                if (! std::isfinite (buffer.getSample (0, i)))
+                    badSample = true;
+            ++blocks;
+            std::this_thread::sleep_for (std::chrono::microseconds (200));
+        }
+    });
+
+    std::thread parameters ([&] {
+        std::mt19937 rng (9);
+        for (int i = 0; i < 60 && ! stop; ++i)
+        {
+            SoundControls c = host.plugin.currentSoundControls();
+            c.color = (float) (rng() % 100) / 100.0f;
+            c.twang = (float) (rng() % 100) / 100.0f;
+            c.stringType = rng() % 5 == 0 ? (c.stringType == "Nylon" ? "Steel" : "Nylon") : c.stringType;
+            host.plugin.setSoundControls (c);
+            if (i % 10 == 0)
+                host.plugin.resetEngine();
+            std::this_thread::sleep_for (std::chrono::milliseconds (5 + rng() % 20));
+        }
+    });
+
+    parameters.join();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (20);
+    while (host.plugin.precomputationThread.isRecomputePending() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for (std::chrono::milliseconds (5));
+    std::this_thread::sleep_for (std::chrono::milliseconds (100));
+    stop = true;
+    audio.join();
+
+    EXPECT_FALSE (badSample);
+    EXPECT_GT (blocks.load(), 100);
+    EXPECT_GT (host.plugin.precomputationThread.installCount(), 6);
+}
