@@ -32,16 +32,17 @@ float DummyDampingForce::compute (float) noexcept
 // Excitation endpoints and table
 
 // m, Q, vd, k, dr, maxTravel, spare, amplitude
-const GestureRecord ExcitationEndpoints::pickSoftGesture = { 0.0849f, 0.44f, 0.168f, 5112, 0.00043f, 0.005f, 2.74f, 0.5f };
-const GestureRecord ExcitationEndpoints::pickHardGesture = { 0.0804f, 0.4f, 0.178f, 5298, 0.003f, 0.005f, 5.13f, 1.0f };
-const GestureRecord ExcitationEndpoints::fingerSoftGesture = { 0.0054f, 3.0f, 0.17f, 7520, 0.00043f, 0.005f, 300, 0.5f };
-const GestureRecord ExcitationEndpoints::fingerHardGesture = { 0.0052f, 4.0f, 0.18f, 7730, 0.003f, 0.005f, 600, 1.0f };
+const GestureRecord ExcitationEndpoints::pickSoftGesture = {0.0849f,  0.44f,  0.168f, 5112,
+                                                            0.00043f, 0.005f, 2.74f,  0.5f};
+const GestureRecord ExcitationEndpoints::pickHardGesture = {0.0804f, 0.4f, 0.178f, 5298, 0.003f, 0.005f, 5.13f, 1.0f};
+const GestureRecord ExcitationEndpoints::fingerSoftGesture = {0.0054f, 3.0f, 0.17f, 7520, 0.00043f, 0.005f, 300, 0.5f};
+const GestureRecord ExcitationEndpoints::fingerHardGesture = {0.0052f, 4.0f, 0.18f, 7730, 0.003f, 0.005f, 600, 1.0f};
 
 // sigma0, sigma1, mu_s, mu_d, fN, vs, breakawayRatio
-const FrictionRecord ExcitationEndpoints::pickSoftFriction = { 5313, 0.000258f, 1.48f, 1.12f, 100, 0.08f, 0.5f };
-const FrictionRecord ExcitationEndpoints::pickHardFriction = { 5500, 0.000209f, 2.25f, 2.15f, 140, 0.784f, 0.8f };
-const FrictionRecord ExcitationEndpoints::fingerSoftFriction = { 5400, 0.00028f, 2.1f, 2.0f, 50, 0.1f, 0.5f };
-const FrictionRecord ExcitationEndpoints::fingerHardFriction = { 5500, 0.000185f, 2.2f, 2.1f, 74, 1.0f, 0.8f };
+const FrictionRecord ExcitationEndpoints::pickSoftFriction = {5313, 0.000258f, 1.48f, 1.12f, 100, 0.08f, 0.5f};
+const FrictionRecord ExcitationEndpoints::pickHardFriction = {5500, 0.000209f, 2.25f, 2.15f, 140, 0.784f, 0.8f};
+const FrictionRecord ExcitationEndpoints::fingerSoftFriction = {5400, 0.00028f, 2.1f, 2.0f, 50, 0.1f, 0.5f};
+const FrictionRecord ExcitationEndpoints::fingerHardFriction = {5500, 0.000185f, 2.2f, 2.1f, 74, 1.0f, 0.8f};
 
 namespace
 {
@@ -54,14 +55,13 @@ namespace
         return r;
     }
 
-    float GestureRecord::*const gestureFields[] = { &GestureRecord::mass,         &GestureRecord::quality,
-                                                    &GestureRecord::driveSpeed,   &GestureRecord::stiffness,
-                                                    &GestureRecord::releaseDepth, &GestureRecord::maxTravel,
-                                                    &GestureRecord::spare,        &GestureRecord::amplitude };
-    float FrictionRecord::*const frictionFields[] = { &FrictionRecord::bristleStiffness, &FrictionRecord::bristleDamping,
-                                                      &FrictionRecord::staticFriction,   &FrictionRecord::dynamicFriction,
-                                                      &FrictionRecord::normalForce,      &FrictionRecord::stribeckVelocity,
-                                                      &FrictionRecord::breakawayRatio };
+    float GestureRecord::*const gestureFields[] = {
+        &GestureRecord::mass,         &GestureRecord::quality,   &GestureRecord::driveSpeed, &GestureRecord::stiffness,
+        &GestureRecord::releaseDepth, &GestureRecord::maxTravel, &GestureRecord::spare,      &GestureRecord::amplitude};
+    float FrictionRecord::*const frictionFields[] = {
+        &FrictionRecord::bristleStiffness, &FrictionRecord::bristleDamping, &FrictionRecord::staticFriction,
+        &FrictionRecord::dynamicFriction,  &FrictionRecord::normalForce,    &FrictionRecord::stribeckVelocity,
+        &FrictionRecord::breakawayRatio};
 } // namespace
 
 void ExcitationTable::build (double e) noexcept
@@ -201,7 +201,8 @@ void ForcePlucking::frictionSolve (double y) noexcept
             const double dzss = v == 0 ? 0.0 : -2.0 * std::abs (v) * stribeck / (s0 * vs * vs);
             const double zdot = v * (1.0 - alpha * z / zss);
             const double g = zdot - w;
-            const double dAlphaDv = (v != 0 && inBreakaway && z * v > 0) ? zba * dzss / ((zss - zba) * (zss - zba)) : 0.0;
+            const double dAlphaDv =
+                (v != 0 && inBreakaway && z * v > 0) ? zba * dzss / ((zss - zba) * (zss - zba)) : 0.0;
             const double dZdotDv = 1.0 - (z / (zss * zss)) * ((alpha + v * dAlphaDv) * zss - v * alpha * dzss);
             const double dAlphaDz = (sameSign && inBreakaway) ? 1.0 / (zss - zba) : 0.0;
             const double dZdotDz = -(v / zss) * (alpha + z * dAlphaDz);
@@ -314,7 +315,8 @@ void ForceFret::contact (double y) noexcept
 {
     const double phi = pads.phi;
     const double Kc = contactStiffness;
-    auto solve = [&] (double delta, double& force) {
+    auto solve = [&] (double delta, double& force)
+    {
         double d = delta - phi * force;
         if (d <= 0)
         {
@@ -398,7 +400,8 @@ void ForcePalm::contact (double y) noexcept
     const double o = (11.0 / 6.0) * rate * phi;
     const double stringVelocityTerm = 11 * y - 18 * y1 + 9 * y2 - 2 * y3;
 
-    auto solve = [&] (double delta, double velocity, double& force) {
+    auto solve = [&] (double delta, double velocity, double& force)
+    {
         double d = delta - phi * force;
         if (d <= 0)
         {

@@ -42,14 +42,14 @@ struct FrictionRecord
 /** The finger's motion: a driven mass on a spring. */
 struct GestureRecord
 {
-    float mass;         // kg
+    float mass; // kg
     float quality;
     float driveSpeed;   // m/s
     float stiffness;    // N/m
     float releaseDepth; // m
     float maxTravel;    // m
     float spare;
-    float amplitude;    // the voice's velocity gain is amplitude squared
+    float amplitude; // the voice's velocity gain is amplitude squared
 };
 
 /** The four technique endpoints. */
@@ -132,9 +132,9 @@ public:
     double FA = 0, FB = 0;
     double targetA[4] = {}, targetB[4] = {}; // oldest first, [3] newest
     double posA[3] = {}, posB[3] = {};       // [0] newest
-    double trajectoryE = 0;    // 2 cos(omega dt)
-    double trajectorySine = 0; // sin(omega dt)
-    double restH = 0;          // (2 - e) times the trajectory's rest level
+    double trajectoryE = 0;                  // 2 cos(omega dt)
+    double trajectorySine = 0;               // sin(omega dt)
+    double restH = 0;                        // (2 - e) times the trajectory's rest level
 
 private:
     double gamma1 = 0, gamma2 = 0, gamma3 = 0, gammaA = 0, gammaV = 0;

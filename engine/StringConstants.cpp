@@ -6,7 +6,7 @@ namespace tovalin
 {
 namespace
 {
-    constexpr int semitonesFromLowA[EngineStringCount] = { -5, 0, 5, 10, 14, 19 };
+    constexpr int semitonesFromLowA[EngineStringCount] = {-5, 0, 5, 10, 14, 19};
 }
 
 float fretRatio (int fret) noexcept

@@ -14,7 +14,10 @@ namespace
     constexpr float fretMoverDepth = 0.003f;
     constexpr float touchMoverDepth = 0.05f;
 
-    void copyRow (float* dest, const float* src, int n) noexcept { std::memcpy (dest, src, sizeof (float) * (size_t) n); }
+    void copyRow (float* dest, const float* src, int n) noexcept
+    {
+        std::memcpy (dest, src, sizeof (float) * (size_t) n);
+    }
 
     void multiply (float* out, const float* a, const float* b, int n) noexcept
     {
@@ -32,9 +35,8 @@ StringModel::StringModel (int n, int frets, StringParams* params)
     : modes (n, frets), modeCount (n), fretCount (frets), a1 (n), a2 (n), fretSin (frets + ExtraFretRows, n),
       fretCos (frets + ExtraFretRows, n), pluckShapeRest (n), palmSinRest (n), palmCosRest (n), inputGain (n),
       fretShape (n), pluckShape (n), touchShape (n), fretShapeCos (n), touchShapeCos (n), pluckInput (n), fretInput (n),
-      touchInput (n), twangWeight (n),
-      fretMover (n, 44100.0f, moverStep, fretMoverDepth, fretShape.data(), fretShapeCos.data(), fretInput.data(),
-                 inputGain.data()),
+      touchInput (n), twangWeight (n), fretMover (n, 44100.0f, moverStep, fretMoverDepth, fretShape.data(),
+                                                  fretShapeCos.data(), fretInput.data(), inputGain.data()),
       touchMover (n, 44100.0f, moverStep, touchMoverDepth, touchShape.data(), touchShapeCos.data(), touchInput.data(),
                   inputGain.data())
 {

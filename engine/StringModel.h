@@ -15,11 +15,11 @@ struct ModalData
 
     int modeCount;
     int fretCount;
-    Vector<float> waveNumber;        // k_i = n pi / L
-    Vector<float> angularFrequency;  // rad/s
-    Vector<float> decayTime;         // amplitude time constant, s
-    Vector<float> outputWeight;      // weight of mode i in the bridge force
-    StringParams* params = nullptr;  // not owned
+    Vector<float> waveNumber;       // k_i = n pi / L
+    Vector<float> angularFrequency; // rad/s
+    Vector<float> decayTime;        // amplitude time constant, s
+    Vector<float> outputWeight;     // weight of mode i in the bridge force
+    StringParams* params = nullptr; // not owned
 };
 
 /** Everything about one string that does not change from sample to sample. Computed

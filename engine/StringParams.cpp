@@ -10,10 +10,10 @@ namespace tovalin
 namespace
 {
     constexpr float singlePi = 3.14159265358979323846f;
-    const float flatFrequencies[2] = { 0.0f, 5000.0f };
-    const float flatValues[2] = { 100.0f, 100.0f };
-    const float flatExtra[2] = { 0.0f, 0.0f };
-    const AdmittanceTable flat = { flatFrequencies, flatValues, flatExtra, 2, 1.0f };
+    const float flatFrequencies[2] = {0.0f, 5000.0f};
+    const float flatValues[2] = {100.0f, 100.0f};
+    const float flatExtra[2] = {0.0f, 0.0f};
+    const AdmittanceTable flat = {flatFrequencies, flatValues, flatExtra, 2, 1.0f};
 } // namespace
 
 const AdmittanceTable& flatAdmittance() noexcept { return flat; }
@@ -39,7 +39,8 @@ void recomputeVolume (StringParams& p, float volume) noexcept
     p.volumeFactor = std::exp ((volume - 0.5f) * k) * p.guitarGain;
 }
 
-void recomputeParams (StringParams& p, const SoundControls& c, const StringPreferences& prefs, const AdmittanceTable* guitar)
+void recomputeParams (StringParams& p, const SoundControls& c, const StringPreferences& prefs,
+                      const AdmittanceTable* guitar)
 {
     const int s = p.stringIndex;
 
@@ -86,8 +87,8 @@ void recomputeParams (StringParams& p, const SoundControls& c, const StringPrefe
     else
         a = c.inharmonicity * 0.7f;
     const double d = p.coreDiameter;
-    p.inharmonicity = (float) (p.youngModulus * 0.001 * std::pow ((double) singlePi, 3.0) * d * d * d * d * a
-                               / (p.tension * 64.0 * ScaleLength * ScaleLength));
+    p.inharmonicity = (float) (p.youngModulus * 0.001 * std::pow ((double) singlePi, 3.0) * d * d * d * d * a /
+                               (p.tension * 64.0 * ScaleLength * ScaleLength));
 
     p.pitchFactor = 1.0f;
     p.pluckPosition = c.attackPlace * 0.15f + 0.05f;

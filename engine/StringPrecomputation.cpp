@@ -69,15 +69,16 @@ void computeModes (StringModel& model)
         const double harmonic = modeNumber * f0;
         const double Y = std::abs (p.admittanceAt ((float) harmonic));
         const double bridgeLoss = Y * 1e-5 * mu * c * Z / (modeNumber * pi);
-        const double airLoss = (D / 1000.0 * 2.0 * pi * std::sqrt (omega * 2.07088e-5 * 0.5) + 1.0807078728348888e-4)
-                               / (mu * 2.0 * pi * harmonic);
-        const double internalLoss =
-            mu * 4.0 * pi * pi * E * (pi * d * d * d * d * 0.015625 / 1000.0) * eta * modeNumber * modeNumber * f0 * f0 / (T * T);
+        const double airLoss = (D / 1000.0 * 2.0 * pi * std::sqrt (omega * 2.07088e-5 * 0.5) + 1.0807078728348888e-4) /
+                               (mu * 2.0 * pi * harmonic);
+        const double internalLoss = mu * 4.0 * pi * pi * E * (pi * d * d * d * d * 0.015625 / 1000.0) * eta *
+                                    modeNumber * modeNumber * f0 * f0 / (T * T);
         double windingLoss = 0.0;
         if (wound && harmonic < 10000.0)
         {
             const double h = harmonic;
-            windingLoss = (0.278305822 * h * h - 3.6102172e-5 * h * h * h + 838.942785 * h + 781375.822) * 1e-10 * p.windingLoss;
+            windingLoss =
+                (0.278305822 * h * h - 3.6102172e-5 * h * h * h + 838.942785 * h + 781375.822) * 1e-10 * p.windingLoss;
         }
         m.decayTime[i] = (float) (2.0 / (omega * (bridgeLoss + airLoss + internalLoss + windingLoss)));
         m.outputWeight[i] = (float) (omega * omega / (k * (double) cf * (double) cf));
@@ -96,7 +97,8 @@ void computeShapes (StringModel& model, bool shapesOnly)
 
     if (! shapesOnly)
         for (int j = 0; j < model.fretSin.rows(); ++j)
-            fillShape (k, (float) ((double) fretRatio (j) * ScaleLength), n, model.fretSin.row (j), model.fretCos.row (j));
+            fillShape (k, (float) ((double) fretRatio (j) * ScaleLength), n, model.fretSin.row (j),
+                       model.fretCos.row (j));
 }
 
 void computeCoefficients (StringModel& model)

@@ -7,10 +7,10 @@ namespace tovalin
 /** One string of a string set, as the precomputation reads it. */
 struct StringSetRow
 {
-    float tension;         // N
-    float youngModulus;    // divided by the table's modulus scale
-    float outerDiameter;   // mm
-    float coreRatio;       // core diameter / outer diameter; 1 for plain strings
+    float tension;       // N
+    float youngModulus;  // divided by the table's modulus scale
+    float outerDiameter; // mm
+    float coreRatio;     // core diameter / outer diameter; 1 for plain strings
     float dampingBase;
     float windingLoss;
     float touchStrengthBase;

@@ -120,22 +120,38 @@ float StringVoice::updateModesFor (bool p, bool f, bool t, bool w) noexcept
     const int key = (p ? 8 : 0) | (f ? 4 : 0) | (t ? 2 : 0) | (w ? 1 : 0);
     switch (key)
     {
-        case 0: return updateModes<false, false, false, false>();
-        case 1: return updateModes<false, false, false, true>();
-        case 2: return updateModes<false, false, true, false>();
-        case 3: return updateModes<false, false, true, true>();
-        case 4: return updateModes<false, true, false, false>();
-        case 5: return updateModes<false, true, false, true>();
-        case 6: return updateModes<false, true, true, false>();
-        case 7: return updateModes<false, true, true, true>();
-        case 8: return updateModes<true, false, false, false>();
-        case 9: return updateModes<true, false, false, true>();
-        case 10: return updateModes<true, false, true, false>();
-        case 11: return updateModes<true, false, true, true>();
-        case 12: return updateModes<true, true, false, false>();
-        case 13: return updateModes<true, true, false, true>();
-        case 14: return updateModes<true, true, true, false>();
-        default: return updateModes<true, true, true, true>();
+        case 0:
+            return updateModes<false, false, false, false>();
+        case 1:
+            return updateModes<false, false, false, true>();
+        case 2:
+            return updateModes<false, false, true, false>();
+        case 3:
+            return updateModes<false, false, true, true>();
+        case 4:
+            return updateModes<false, true, false, false>();
+        case 5:
+            return updateModes<false, true, false, true>();
+        case 6:
+            return updateModes<false, true, true, false>();
+        case 7:
+            return updateModes<false, true, true, true>();
+        case 8:
+            return updateModes<true, false, false, false>();
+        case 9:
+            return updateModes<true, false, false, true>();
+        case 10:
+            return updateModes<true, false, true, false>();
+        case 11:
+            return updateModes<true, false, true, true>();
+        case 12:
+            return updateModes<true, true, false, false>();
+        case 13:
+            return updateModes<true, true, false, true>();
+        case 14:
+            return updateModes<true, true, true, false>();
+        default:
+            return updateModes<true, true, true, true>();
     }
 }
 

@@ -103,7 +103,8 @@ bool Guitarist::assignString (int n, int& string, int& fret) const noexcept
             return true;
         }
     // Ties go to the lower string: a later string must have a strictly smaller fret.
-    auto choose = [&] (bool freeOnly) {
+    auto choose = [&] (bool freeOnly)
+    {
         int bound = 200;
         int chosen = -1;
         for (int s = 0; s < StringCount; ++s)

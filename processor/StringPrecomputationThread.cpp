@@ -6,7 +6,10 @@
 
 namespace tovalin
 {
-StringPrecomputationThread::StringPrecomputationThread (TovalinPlugin& p) : juce::Thread ("ThreadTovalin"), processor (p) {}
+StringPrecomputationThread::StringPrecomputationThread (TovalinPlugin& p)
+    : juce::Thread ("ThreadTovalin"), processor (p)
+{
+}
 
 StringPrecomputationThread::~StringPrecomputationThread() { stopThread (5000); }
 

@@ -32,9 +32,9 @@ private:
     bool recomputePass();
 
     TovalinPlugin& processor;
-    std::atomic<bool> recomputeRequested { false };
-    std::atomic<bool> paused { false };
-    std::atomic<int> installs { 0 };
+    std::atomic<bool> recomputeRequested{false};
+    std::atomic<bool> paused{false};
+    std::atomic<int> installs{0};
 };
 
 } // namespace tovalin

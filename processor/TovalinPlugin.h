@@ -101,7 +101,7 @@ public:
     /** A copy of the current string-shaping values, read under the parameter lock. */
     SoundControls currentSoundControls() const;
 
-    StringPreferences stringPreferences() const noexcept { return { settings.bend, settings.harmonics }; }
+    StringPreferences stringPreferences() const noexcept { return {settings.bend, settings.harmonics}; }
 
     /** The root tag of the state chunk. */
     static constexpr const char* stateTag = "TovalinSettings";

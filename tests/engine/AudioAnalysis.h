@@ -30,7 +30,8 @@ inline double windowedMagnitude (const std::vector<float>& x, size_t start, size
 
 /** The frequency of the strongest component within [lo, hi], refined by golden-section
     search on the windowed spectrum after a coarse scan. */
-inline double peakFrequency (const std::vector<float>& x, size_t start, size_t length, double lo, double hi, double rate)
+inline double peakFrequency (const std::vector<float>& x, size_t start, size_t length, double lo, double hi,
+                             double rate)
 {
     const int scan = 200;
     double best = lo, bestMag = -1;
@@ -82,7 +83,8 @@ inline double rms (const std::vector<float>& x, size_t start, size_t length)
 }
 
 /** T60 of the component at f: the amplitude's slope over successive windows, by least squares. */
-inline double decayTimeT60 (const std::vector<float>& x, double f, double rate, size_t start, size_t windows, size_t windowLength)
+inline double decayTimeT60 (const std::vector<float>& x, double f, double rate, size_t start, size_t windows,
+                            size_t windowLength)
 {
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (size_t k = 0; k < windows; ++k)

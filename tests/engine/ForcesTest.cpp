@@ -155,7 +155,8 @@ TEST (Forces, TheExcitationTableBlendsFingerAndPick)
     EXPECT_FLOAT_EQ (table.gestures[0].mass, X::pickSoftGesture.mass);
     EXPECT_FLOAT_EQ (table.frictions[127].normalForce, X::pickHardFriction.normalForce);
     table.build (std::pow (0.5, 5)); // "Excitation type" 0.5
-    EXPECT_NEAR (table.gestures[0].mass, X::pickSoftGesture.mass / 32.0 + X::fingerSoftGesture.mass * 31.0 / 32.0, 1e-7);
+    EXPECT_NEAR (table.gestures[0].mass, X::pickSoftGesture.mass / 32.0 + X::fingerSoftGesture.mass * 31.0 / 32.0,
+                 1e-7);
     const double mid = 63.0 / 127.0;
     const double soft = X::pickSoftFriction.normalForce / 32.0 + X::fingerSoftFriction.normalForce * 31.0 / 32.0;
     const double hard = X::pickHardFriction.normalForce / 32.0 + X::fingerHardFriction.normalForce * 31.0 / 32.0;

@@ -27,14 +27,15 @@ double measuredFundamental (StringRig& rig, int fret, double expected, size_t wi
 // Note 52, the open low E, sounds at 82.41 Hz; the others follow E A D G B E.
 TEST (StringPitch, OpenStringsSoundAtTheirNominalPitch)
 {
-    const double nominal[6] = { 82.41, 110.0, 146.83, 196.0, 246.94, 329.63 };
-    for (const char* set : { "Nylon", "Steel" })
+    const double nominal[6] = {82.41, 110.0, 146.83, 196.0, 246.94, 329.63};
+    for (const char* set : {"Nylon", "Steel"})
         for (int level = 0; level < 3; ++level)
             for (int s = 0; s < 6; ++s)
             {
                 StringRig rig (s, level, withoutInharmonicity (set));
                 const double f = measuredFundamental (rig, 0, openStringFrequency (s), 32768);
-                EXPECT_NEAR (cents (f, openStringFrequency (s)), 0.0, 0.5) << set << " string " << s << " level " << level;
+                EXPECT_NEAR (cents (f, openStringFrequency (s)), 0.0, 0.5)
+                    << set << " string " << s << " level " << level;
                 EXPECT_NEAR (f, nominal[s], 0.01 * nominal[s] / 100.0 + 0.01) << s;
             }
 }
@@ -50,7 +51,8 @@ TEST (StringPitch, FrettedNotesStayNearEqualTemperament)
                 StringRig rig (s, level, withoutInharmonicity ("Steel"));
                 const double expected = openStringFrequency (s) * std::pow (2.0, fret / 12.0);
                 const double f = measuredFundamental (rig, fret, expected, 16384);
-                EXPECT_NEAR (cents (f, expected), 0.0, 12.0) << "string " << s << " fret " << fret << " level " << level;
+                EXPECT_NEAR (cents (f, expected), 0.0, 12.0)
+                    << "string " << s << " fret " << fret << " level " << level;
             }
 }
 
@@ -60,7 +62,7 @@ TEST (StringPitch, InharmonicPartialsFollowTheStiffStringLaw)
     SoundControls c;
     c.stringType = "Steel";
     c.inharmonicity = 1.0f;
-    for (int s : { 0, 2, 5 })
+    for (int s : {0, 2, 5})
     {
         StringRig rig (s, 2, c);
         const double B = rig.params.inharmonicity;
@@ -68,7 +70,7 @@ TEST (StringPitch, InharmonicPartialsFollowTheStiffStringLaw)
         rig.play (0, 110);
         const auto y = rig.render (8192 + 32768);
         const double f0 = openStringFrequency (s);
-        for (int n : { 1, 3, 7, 12 })
+        for (int n : {1, 3, 7, 12})
         {
             const double expected = n * f0 * std::sqrt (1.0 + B * n * n);
             const double f = peakFrequency (y, 8192, 32768, expected - 0.4 * f0, expected + 0.4 * f0, EngineSampleRate);

@@ -8,7 +8,6 @@
 using namespace tovalin;
 using namespace tovalin::testing;
 
-
 TEST (StringVoice, APluckedStringRingsAndDecays)
 {
     for (int s = 0; s < 6; ++s)
@@ -97,7 +96,7 @@ TEST (StringVoice, FretsOnHarmonicNodesDropThoseModesFromThePluck)
     {
         int fret, divisor;
     };
-    for (const Case c : { Case { 12, 2 }, Case { 7, 3 }, Case { 5, 4 } })
+    for (const Case c : {Case{12, 2}, Case{7, 3}, Case{5, 4}})
     {
         rig.voice->setFret (c.fret);
         rig.model->refreshPluckInput();
@@ -141,7 +140,7 @@ TEST (StringVoice, ALetRingStringDecaysFreelyAndTwoVoicesAdd)
 TEST (StringVoice, HarderPlucksAreLouder)
 {
     double previous = 0;
-    for (int level : { 10, 60, 127 })
+    for (int level : {10, 60, 127})
     {
         StringRig rig (2);
         rig.play (0, level);
@@ -193,7 +192,7 @@ struct ScalarVoice
     // i = 0, 1, 2, 3 mod 4) added lanes 1 and 0, then 2, then 3.
     float dot (const Vector<float>& v) const
     {
-        float lanes[4] = { 0, 0, 0, 0 };
+        float lanes[4] = {0, 0, 0, 0};
         for (int i = 0; i < m.modeCount; ++i)
             lanes[i % 4] += x[(size_t) i] * v[i];
         return ((lanes[1] + lanes[0]) + lanes[2]) + lanes[3];
@@ -202,7 +201,7 @@ struct ScalarVoice
     // One free-ringing sample.
     float step()
     {
-        float lanes[4] = { 0, 0, 0, 0 };
+        float lanes[4] = {0, 0, 0, 0};
         for (int i = 0; i < m.modeCount; ++i)
         {
             const float v = m.a1[i] * x[(size_t) i] + m.a2[i] * xp[(size_t) i];
@@ -217,7 +216,7 @@ struct ScalarVoice
 
 TEST (StringVoice, TheFastLoopMatchesAScalarReference)
 {
-    for (int s : { 0, 3, 5 })
+    for (int s : {0, 3, 5})
     {
         StringRig rig (s);
         rig.play (0, 100);
@@ -246,7 +245,7 @@ TEST (StringVoice, TheFastLoopMatchesAScalarReference)
         }
         EXPECT_LE (worst, 1e-6 * scale) << "string " << s;
         const double expectedDot = reference.dot (rig.model->pluckShape);
-        EXPECT_NEAR (modalDot (rig.voice->state.data(), rig.model->pluckShape.data(), rig.model->modeCount), expectedDot,
-                     1e-6 * std::abs (expectedDot));
+        EXPECT_NEAR (modalDot (rig.voice->state.data(), rig.model->pluckShape.data(), rig.model->modeCount),
+                     expectedDot, 1e-6 * std::abs (expectedDot));
     }
 }

@@ -18,7 +18,7 @@ namespace
 struct Host
 {
     TovalinPlugin plugin;
-    juce::AudioBuffer<float> buffer { 2, 256 };
+    juce::AudioBuffer<float> buffer{2, 256};
     std::vector<float> recorded;
 
     Host()
@@ -179,7 +179,8 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
     }
     for (int s = 0; s < 6; ++s)
         EXPECT_FLOAT_EQ (host.plugin.stringParams[(size_t) s].internalDamping,
-                         [&] {
+                         [&]
+                         {
                              StringParams p = host.plugin.stringParams[(size_t) s];
                              recomputeParams (p, second, host.plugin.stringPreferences(), &flatAdmittance());
                              return p.internalDamping;
@@ -211,51 +212,56 @@ TEST (StringLifecycle, ASoundPrecisionChangeRebuildsTheStrings)
 TEST (StringLifecycle, RenderingRecomputingAndInstallingConcurrentlyIsSafe)
 {
     Host host;
-    std::atomic<bool> stop { false };
-    std::atomic<long> blocks { 0 };
-    std::atomic<bool> badSample { false };
+    std::atomic<bool> stop{false};
+    std::atomic<long> blocks{0};
+    std::atomic<bool> badSample{false};
 
-    std::thread audio ([&] {
-        std::mt19937 rng (5);
-        juce::AudioBuffer<float> buffer (2, 128);
-        while (! stop)
+    std::thread audio (
+        [&]
         {
-            juce::MidiBuffer midi;
-            if (rng() % 4 == 0)
+            std::mt19937 rng (5);
+            juce::AudioBuffer<float> buffer (2, 128);
+            while (! stop)
             {
-                const int channel = 1 + (int) (rng() % 7);
-                const int note = 52 + (int) (rng() % 30);
-                if (rng() % 2)
-                    midi.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) (1 + rng() % 127)), (int) (rng() % 128));
-                else
-                    midi.addEvent (juce::MidiMessage::noteOff (channel, note), (int) (rng() % 128));
+                juce::MidiBuffer midi;
+                if (rng() % 4 == 0)
+                {
+                    const int channel = 1 + (int) (rng() % 7);
+                    const int note = 52 + (int) (rng() % 30);
+                    if (rng() % 2)
+                        midi.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) (1 + rng() % 127)),
+                                       (int) (rng() % 128));
+                    else
+                        midi.addEvent (juce::MidiMessage::noteOff (channel, note), (int) (rng() % 128));
+                }
+                {
+                    const juce::ScopedLock sl (host.plugin.getCallbackLock());
+                    host.plugin.processBlock (buffer, midi);
+                }
+                for (int i = 0; i < 128; ++i)
+                    if (! std::isfinite (buffer.getSample (0, i)))
+                        badSample = true;
+                ++blocks;
+                std::this_thread::sleep_for (std::chrono::microseconds (200));
             }
-            {
-                const juce::ScopedLock sl (host.plugin.getCallbackLock());
-                host.plugin.processBlock (buffer, midi);
-            }
-            for (int i = 0; i < 128; ++i)
-                if (! std::isfinite (buffer.getSample (0, i)))
-                    badSample = true;
-            ++blocks;
-            std::this_thread::sleep_for (std::chrono::microseconds (200));
-        }
-    });
+        });
 
-    std::thread parameters ([&] {
-        std::mt19937 rng (9);
-        for (int i = 0; i < 60 && ! stop; ++i)
+    std::thread parameters (
+        [&]
         {
-            SoundControls c = host.plugin.currentSoundControls();
-            c.color = (float) (rng() % 100) / 100.0f;
-            c.twang = (float) (rng() % 100) / 100.0f;
-            c.stringType = rng() % 5 == 0 ? (c.stringType == "Nylon" ? "Steel" : "Nylon") : c.stringType;
-            host.plugin.setSoundControls (c);
-            if (i % 10 == 0)
-                host.plugin.resetEngine();
-            std::this_thread::sleep_for (std::chrono::milliseconds (5 + rng() % 20));
-        }
-    });
+            std::mt19937 rng (9);
+            for (int i = 0; i < 60 && ! stop; ++i)
+            {
+                SoundControls c = host.plugin.currentSoundControls();
+                c.color = (float) (rng() % 100) / 100.0f;
+                c.twang = (float) (rng() % 100) / 100.0f;
+                c.stringType = rng() % 5 == 0 ? (c.stringType == "Nylon" ? "Steel" : "Nylon") : c.stringType;
+                host.plugin.setSoundControls (c);
+                if (i % 10 == 0)
+                    host.plugin.resetEngine();
+                std::this_thread::sleep_for (std::chrono::milliseconds (5 + rng() % 20));
+            }
+        });
 
     parameters.join();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (20);
