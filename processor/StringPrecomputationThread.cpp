@@ -31,14 +31,13 @@ bool StringPrecomputationThread::recomputePass()
     {
         // The heavy part runs on the work model and a private copy of the string's
         // parameters, under the strings lock alone; the audio thread goes on.
-        StringParams pending;
+        StringParams& pending = computedParams[(size_t) s];
         StringModel* work = nullptr;
         SoundControls controls;
         int generation = 0;
         {
             const juce::ScopedLock sl (processor.stringsLock);
             controls = processor.currentSoundControls();
-            pending = processor.stringParams[(size_t) s];
             recomputeParams (pending, controls, processor.stringPreferences(), &flatAdmittance());
             work = processor.workModels[(size_t) s].get();
             work->modes.params = &pending;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "../engine/StringParams.h"
+
 #include <juce_core/juce_core.h>
 
+#include <array>
 #include <atomic>
 
 namespace tovalin
@@ -32,6 +35,9 @@ private:
     bool recomputePass();
 
     TovalinPlugin& processor;
+    /** The thread's own copy of each string's parameters: computed here, handed to the
+        processor at the install, never read from the audio thread's copy. */
+    std::array<StringParams, 6> computedParams;
     std::atomic<bool> recomputeRequested{false};
     std::atomic<bool> paused{false};
     std::atomic<int> installs{0};

@@ -278,6 +278,9 @@ void TovalinPlugin::releaseResources()
 
 void TovalinPlugin::resetEngine()
 {
+    // The callback lock first, as everywhere: from the audio thread it is already
+    // held; from any other thread the reset then falls between two blocks.
+    const juce::ScopedLock cl (getCallbackLock());
     const juce::ScopedLock sl (stringsLock);
     for (auto& v : voices)
         if (v != nullptr)

@@ -76,8 +76,8 @@ public:
 
     // Processor operations
 
-    /** Under stringsLock: every voice reset and stopped, the Fingering and the
-        performance reset, the convolver emptied. Any thread. */
+    /** Under the callback lock and stringsLock: every voice reset and stopped, the
+        Fingering and the performance reset, the convolver emptied. Any thread. */
     void resetEngine();
 
     /** Stores a preference by key after its range rule and applies what depends on it.

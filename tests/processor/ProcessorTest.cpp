@@ -10,6 +10,16 @@
 
 using namespace tovalin;
 
+// Sanitizer builds bring their own allocator; the count is taken in ordinary builds.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+#define TOVALIN_COUNTS_ALLOCATIONS 0
+namespace
+{
+thread_local bool countingAllocations = false;
+std::atomic<long> allocationCount{0};
+} // namespace
+#else
+#define TOVALIN_COUNTS_ALLOCATIONS 1
 // Counts heap allocations made by the thread that switched counting on (the test's
 // audio thread); the precomputation thread may allocate freely.
 namespace
@@ -29,6 +39,7 @@ void* operator new (std::size_t size)
 
 void operator delete (void* p) noexcept { std::free (p); }
 void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+#endif
 
 namespace
 {
@@ -231,6 +242,8 @@ TEST_F (Processor, ResetEngineClearsTheFingeringAndTheQueue)
 
 TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
 {
+    if (! TOVALIN_COUNTS_ALLOCATIONS)
+        GTEST_SKIP() << "allocations are counted in ordinary builds";
     for (int rate : {44100, 48000, 192000, 22050})
     {
         prepare (rate, 512);

@@ -137,6 +137,7 @@ TEST (StringLifecycle, AStringSetChangeReleasesAllStrings)
     EXPECT_TRUE (host.allIdle());
     EXPECT_EQ (host.recorded.back(), 0.0f);
     ASSERT_TRUE (host.renderUntilInstallCount (installs + 6));
+    const juce::ScopedLock sl (host.plugin.stringsLock);
     for (int s = 0; s < 6; ++s)
         EXPECT_EQ (host.plugin.liveModels[(size_t) s]->stringSetName, "Steel");
 }
@@ -164,19 +165,25 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
     while (std::chrono::steady_clock::now() < deadline)
     {
         bool settled = true;
-        for (int s = 0; s < 6; ++s)
         {
-            StringParams expected = host.plugin.stringParams[(size_t) s];
-            recomputeParams (expected, second, host.plugin.stringPreferences(), &flatAdmittance());
-            StringModel probe (host.plugin.liveModels[(size_t) s]->modeCount, StringFretCount[s], &expected);
-            computeModes (probe);
-            settled = settled && host.plugin.liveModels[(size_t) s]->modes.decayTime[5] == probe.modes.decayTime[5];
+            // Read what the thread writes under its lock, and let go before the next
+            // block: a block takes the callback lock, which comes first in the order.
+            const juce::ScopedLock sl (host.plugin.stringsLock);
+            for (int s = 0; s < 6; ++s)
+            {
+                StringParams expected = host.plugin.stringParams[(size_t) s];
+                recomputeParams (expected, second, host.plugin.stringPreferences(), &flatAdmittance());
+                StringModel probe (host.plugin.liveModels[(size_t) s]->modeCount, StringFretCount[s], &expected);
+                computeModes (probe);
+                settled = settled && host.plugin.liveModels[(size_t) s]->modes.decayTime[5] == probe.modes.decayTime[5];
+            }
         }
         if (settled)
             break;
         host.block();
         std::this_thread::sleep_for (std::chrono::milliseconds (1));
     }
+    const juce::ScopedLock sl (host.plugin.stringsLock);
     for (int s = 0; s < 6; ++s)
         EXPECT_FLOAT_EQ (host.plugin.stringParams[(size_t) s].internalDamping,
                          [&]
