@@ -315,22 +315,20 @@ void ForceFret::contact (double y) noexcept
 {
     const double phi = pads.phi;
     const double Kc = contactStiffness;
-    auto solve = [&] (double delta, double& force)
-    {
-        double d = delta - phi * force;
-        if (d <= 0)
+    // The pad's contact force solves Kc (delta - phi F)^2 = F. Newton's iteration from
+    // the previous force converges to the root u = delta - phi F of
+    // phi Kc u^2 + u - delta = 0; it is taken here in closed form (stable form, no
+    // cancellation), which costs one square root instead of a chain of divisions.
+    // Contact starts as before: only when the pad overlaps the string with last
+    // sample's force.
+    auto solve = [&] (double delta, double& force) {
+        if (delta - phi * force <= 0)
         {
             force = 0;
             return;
         }
-        for (int step = 0; step < 4; ++step)
-        {
-            if (step > 0)
-                d = delta - phi * force;
-            force -= (Kc * d * d - force) / (-2.0 * phi * Kc * d - 1.0);
-        }
-        if (force < 0)
-            force = 0;
+        const double u = 2.0 * delta / (1.0 + std::sqrt (1.0 + 4.0 * phi * Kc * delta));
+        force = Kc * u * u;
     };
     const double qA = pads.predictA();
     const double qB = pads.predictB();

@@ -84,8 +84,11 @@ void StringVoice::updateGain() noexcept
 }
 
 // One modal update, four modes at a time, returning the new bridge output (step 9).
+// It also forms the next sample's contact displacements (steps 1 to 3) from the new
+// state while it is in registers: the same four-lane sums as modalDot, so the result
+// is identical whenever the shapes stay put until the next sample.
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
-float StringVoice::updateModes() noexcept
+float StringVoice::updateModes (float* nextDots) noexcept
 {
     const StringModel& m = *model;
     float* x = state.data();
@@ -95,6 +98,7 @@ float StringVoice::updateModes() noexcept
     const __m128 ft = _mm_set1_ps (touchForce);
     const __m128 dt = _mm_set1_ps (tensionIncrease);
     __m128 out = _mm_setzero_ps();
+    __m128 pluckDot = _mm_setzero_ps(), fretDot = _mm_setzero_ps(), touchDot = _mm_setzero_ps();
     for (int i = 0; i < modeCount; i += 4)
     {
         const __m128 xi = _mm_load_ps (x + i);
@@ -111,47 +115,43 @@ float StringVoice::updateModes() noexcept
         _mm_store_ps (xp + i, xi);
         _mm_store_ps (x + i, v);
         out = _mm_add_ps (out, _mm_mul_ps (v, _mm_load_ps (m.modes.outputWeight.data() + i)));
+        if (Pluck)
+            pluckDot = _mm_add_ps (pluckDot, _mm_mul_ps (v, _mm_load_ps (m.pluckShape.data() + i)));
+        if (Fret)
+            fretDot = _mm_add_ps (fretDot, _mm_mul_ps (v, _mm_load_ps (m.fretShape.data() + i)));
+        if (Touch)
+            touchDot = _mm_add_ps (touchDot, _mm_mul_ps (v, _mm_load_ps (m.touchShape.data() + i)));
     }
+    if (Pluck)
+        nextDots[0] = sumLanes (pluckDot);
+    if (Fret)
+        nextDots[1] = sumLanes (fretDot);
+    if (Touch)
+        nextDots[2] = sumLanes (touchDot);
     return sumLanes (out);
 }
 
-float StringVoice::updateModesFor (bool p, bool f, bool t, bool w) noexcept
+float StringVoice::updateModesFor (bool p, bool f, bool t, bool w, float* nextDots) noexcept
 {
     const int key = (p ? 8 : 0) | (f ? 4 : 0) | (t ? 2 : 0) | (w ? 1 : 0);
     switch (key)
     {
-        case 0:
-            return updateModes<false, false, false, false>();
-        case 1:
-            return updateModes<false, false, false, true>();
-        case 2:
-            return updateModes<false, false, true, false>();
-        case 3:
-            return updateModes<false, false, true, true>();
-        case 4:
-            return updateModes<false, true, false, false>();
-        case 5:
-            return updateModes<false, true, false, true>();
-        case 6:
-            return updateModes<false, true, true, false>();
-        case 7:
-            return updateModes<false, true, true, true>();
-        case 8:
-            return updateModes<true, false, false, false>();
-        case 9:
-            return updateModes<true, false, false, true>();
-        case 10:
-            return updateModes<true, false, true, false>();
-        case 11:
-            return updateModes<true, false, true, true>();
-        case 12:
-            return updateModes<true, true, false, false>();
-        case 13:
-            return updateModes<true, true, false, true>();
-        case 14:
-            return updateModes<true, true, true, false>();
-        default:
-            return updateModes<true, true, true, true>();
+        case 0: return updateModes<false, false, false, false> (nextDots);
+        case 1: return updateModes<false, false, false, true> (nextDots);
+        case 2: return updateModes<false, false, true, false> (nextDots);
+        case 3: return updateModes<false, false, true, true> (nextDots);
+        case 4: return updateModes<false, true, false, false> (nextDots);
+        case 5: return updateModes<false, true, false, true> (nextDots);
+        case 6: return updateModes<false, true, true, false> (nextDots);
+        case 7: return updateModes<false, true, true, true> (nextDots);
+        case 8: return updateModes<true, false, false, false> (nextDots);
+        case 9: return updateModes<true, false, false, true> (nextDots);
+        case 10: return updateModes<true, false, true, false> (nextDots);
+        case 11: return updateModes<true, false, true, true> (nextDots);
+        case 12: return updateModes<true, true, false, false> (nextDots);
+        case 13: return updateModes<true, true, false, true> (nextDots);
+        case 14: return updateModes<true, true, true, false> (nextDots);
+        default: return updateModes<true, true, true, true> (nextDots);
     }
 }
 
@@ -162,16 +162,19 @@ bool StringVoice::render (int count, float* buffer, int offset) noexcept
 
     StringModel& m = *model;
     const int n = modeCount;
+    // The displacements formed by the last update, valid while no shape has moved.
+    float nextDots[3] = { 0, 0, 0 };
+    bool pluckDotReady = false, fretDotReady = false, touchDotReady = false;
     int j = 0;
     for (; j < count && ! idle; ++j)
     {
         const float* x = state.data();
         if (pluck)
-            pluckDisplacement = modalDot (x, m.pluckShape.data(), n);
+            pluckDisplacement = pluckDotReady ? nextDots[0] : modalDot (x, m.pluckShape.data(), n);
         if (fretting)
-            fretDisplacement = modalDot (x, m.fretShape.data(), n);
+            fretDisplacement = fretDotReady ? nextDots[1] : modalDot (x, m.fretShape.data(), n);
         if (touch && ! damping)
-            touchDisplacement = modalDot (x, m.touchShape.data(), n);
+            touchDisplacement = touchDotReady ? nextDots[2] : modalDot (x, m.touchShape.data(), n);
 
         if (pluck)
         {
@@ -191,7 +194,8 @@ bool StringVoice::render (int count, float* buffer, int offset) noexcept
         if (touch)
             touchForce = touch->compute (touchDisplacement);
 
-        output = updateModesFor (pluck.has_value(), fretting.has_value(), touch.has_value(), tensionIncrease != 0.0f);
+        const bool hasPluck = pluck.has_value(), hasFret = fretting.has_value(), hasTouch = touch.has_value();
+        output = updateModesFor (hasPluck, hasFret, hasTouch, tensionIncrease != 0.0f, nextDots);
         output = (m.twangGain * twangLevel + 1.0f) * output;
 
         if (damping)
@@ -219,10 +223,14 @@ bool StringVoice::render (int count, float* buffer, int offset) noexcept
 
         buffer[offset + j] += gain * output;
 
+        const int fretSteps = m.fretMover.stepCount, touchSteps = m.touchMover.stepCount;
         if (fretting)
             m.fretMover.advance();
         if (touch)
             m.touchMover.advance();
+        pluckDotReady = hasPluck;
+        fretDotReady = hasFret && m.fretMover.stepCount == fretSteps;
+        touchDotReady = hasTouch && m.touchMover.stepCount == touchSteps;
 
         if (pluck && pluck->finished)
             pluck.reset();

@@ -63,8 +63,8 @@ public:
 
 private:
     template <bool Pluck, bool Fret, bool Touch, bool Twang>
-    float updateModes() noexcept;
-    float updateModesFor (bool pluck, bool fret, bool touch, bool twang) noexcept;
+    float updateModes (float* nextDots) noexcept;
+    float updateModesFor (bool pluck, bool fret, bool touch, bool twang, float* nextDots) noexcept;
 
     StringModel* model;
 };
