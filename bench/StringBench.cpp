@@ -87,7 +87,8 @@ void BM_SixStringsPrecision2 (benchmark::State& state)
         benchmark::DoNotOptimize (buffer.data());
     }
     state.SetItemsProcessed (state.iterations() * 256);
-    state.counters["realtime_x"] = benchmark::Counter ((double) state.iterations() * 256 / 44100.0, benchmark::Counter::kIsRate);
+    state.counters["realtime_x"] =
+        benchmark::Counter ((double) state.iterations() * 256 / 44100.0, benchmark::Counter::kIsRate);
 }
 } // namespace
 

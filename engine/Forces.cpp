@@ -321,7 +321,8 @@ void ForceFret::contact (double y) noexcept
     // cancellation), which costs one square root instead of a chain of divisions.
     // Contact starts as before: only when the pad overlaps the string with last
     // sample's force.
-    auto solve = [&] (double delta, double& force) {
+    auto solve = [&] (double delta, double& force)
+    {
         if (delta - phi * force <= 0)
         {
             force = 0;

@@ -1,6 +1,6 @@
 #include "StringVoice.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 namespace tovalin
 {
@@ -22,7 +22,10 @@ float modalDot (const float* a, const float* b, int n) noexcept
     return sumLanes (acc);
 }
 
-StringVoice::StringVoice (int n, StringModel* m) : modeCount (n), previousState (n), state (n), model (m) {}
+StringVoice::StringVoice (int n, StringModel* m)
+    : modeCount (n), previousState (n), state (n), useWideModes (wideModesAvailable()), model (m)
+{
+}
 
 StringModel* StringVoice::setModel (StringModel* newModel) noexcept
 {
@@ -131,28 +134,146 @@ float StringVoice::updateModes (float* nextDots) noexcept
     return sumLanes (out);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__ ((target ("avx2,fma"))) inline __m128 fold (__m256 v) noexcept
+{
+    return _mm_add_ps (_mm256_castps256_ps128 (v), _mm256_extractf128_ps (v, 1));
+}
+
+// The same update eight modes at a time, with fused multiply-adds, for processors
+// that have them; a last group of four runs on the 4-wide path. Sums then fold the
+// eight lanes onto four, so results differ from the 4-wide path only by rounding.
+template <bool Pluck, bool Fret, bool Touch, bool Twang>
+__attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float* nextDots) noexcept
+{
+    const StringModel& m = *model;
+    float* x = state.data();
+    float* xp = previousState.data();
+    const __m256 fp = _mm256_set1_ps (pluckForce);
+    const __m256 ff = _mm256_set1_ps (fretForce);
+    const __m256 ft = _mm256_set1_ps (touchForce);
+    const __m256 dt = _mm256_set1_ps (tensionIncrease);
+    __m256 out = _mm256_setzero_ps();
+    __m256 pluckDot = _mm256_setzero_ps(), fretDot = _mm256_setzero_ps(), touchDot = _mm256_setzero_ps();
+    int i = 0;
+    for (; i + 8 <= modeCount; i += 8)
+    {
+        const __m256 xi = _mm256_load_ps (x + i);
+        __m256 v = _mm256_mul_ps (_mm256_load_ps (m.a2.data() + i), _mm256_load_ps (xp + i));
+        v = _mm256_fmadd_ps (_mm256_load_ps (m.a1.data() + i), xi, v);
+        if (Pluck)
+            v = _mm256_fmadd_ps (_mm256_load_ps (m.pluckInput.data() + i), fp, v);
+        if (Fret)
+            v = _mm256_fmadd_ps (_mm256_load_ps (m.fretInput.data() + i), ff, v);
+        if (Touch)
+            v = _mm256_fmadd_ps (_mm256_load_ps (m.touchInput.data() + i), ft, v);
+        if (Twang)
+            v = _mm256_fmadd_ps (_mm256_mul_ps (_mm256_load_ps (m.twangWeight.data() + i), dt), xi, v);
+        _mm256_store_ps (xp + i, xi);
+        _mm256_store_ps (x + i, v);
+        out = _mm256_fmadd_ps (v, _mm256_load_ps (m.modes.outputWeight.data() + i), out);
+        if (Pluck)
+            pluckDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.pluckShape.data() + i), pluckDot);
+        if (Fret)
+            fretDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.fretShape.data() + i), fretDot);
+        if (Touch)
+            touchDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.touchShape.data() + i), touchDot);
+    }
+    __m128 out4 = fold (out), pluck4 = fold (pluckDot), fret4 = fold (fretDot), touch4 = fold (touchDot);
+    if (i < modeCount)
+    {
+        const __m128 xi = _mm_load_ps (x + i);
+        __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (m.a1.data() + i), xi),
+                               _mm_mul_ps (_mm_load_ps (m.a2.data() + i), _mm_load_ps (xp + i)));
+        if (Pluck)
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.pluckInput.data() + i), _mm_set1_ps (pluckForce)));
+        if (Fret)
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.fretInput.data() + i), _mm_set1_ps (fretForce)));
+        if (Touch)
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.touchInput.data() + i), _mm_set1_ps (touchForce)));
+        if (Twang)
+            v = _mm_add_ps (
+                v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (m.twangWeight.data() + i), _mm_set1_ps (tensionIncrease)), xi));
+        _mm_store_ps (xp + i, xi);
+        _mm_store_ps (x + i, v);
+        out4 = _mm_add_ps (out4, _mm_mul_ps (v, _mm_load_ps (m.modes.outputWeight.data() + i)));
+        if (Pluck)
+            pluck4 = _mm_add_ps (pluck4, _mm_mul_ps (v, _mm_load_ps (m.pluckShape.data() + i)));
+        if (Fret)
+            fret4 = _mm_add_ps (fret4, _mm_mul_ps (v, _mm_load_ps (m.fretShape.data() + i)));
+        if (Touch)
+            touch4 = _mm_add_ps (touch4, _mm_mul_ps (v, _mm_load_ps (m.touchShape.data() + i)));
+    }
+    if (Pluck)
+        nextDots[0] = sumLanes (pluck4);
+    if (Fret)
+        nextDots[1] = sumLanes (fret4);
+    if (Touch)
+        nextDots[2] = sumLanes (touch4);
+    return sumLanes (out4);
+}
+
+bool StringVoice::wideModesAvailable() noexcept
+{
+    static const bool available = __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
+    return available;
+}
+#else
+template <bool Pluck, bool Fret, bool Touch, bool Twang>
+float StringVoice::updateModesWide (float* nextDots) noexcept
+{
+    return updateModes<Pluck, Fret, Touch, Twang> (nextDots);
+}
+
+bool StringVoice::wideModesAvailable() noexcept { return false; }
+#endif
+
+template <bool Wide>
+float StringVoice::updateModesWith (int key, float* nextDots) noexcept
+{
+#define TOVALIN_UPDATE(P, F, T, W) (Wide ? updateModesWide<P, F, T, W> (nextDots) : updateModes<P, F, T, W> (nextDots))
+    switch (key)
+    {
+        case 0:
+            return TOVALIN_UPDATE (false, false, false, false);
+        case 1:
+            return TOVALIN_UPDATE (false, false, false, true);
+        case 2:
+            return TOVALIN_UPDATE (false, false, true, false);
+        case 3:
+            return TOVALIN_UPDATE (false, false, true, true);
+        case 4:
+            return TOVALIN_UPDATE (false, true, false, false);
+        case 5:
+            return TOVALIN_UPDATE (false, true, false, true);
+        case 6:
+            return TOVALIN_UPDATE (false, true, true, false);
+        case 7:
+            return TOVALIN_UPDATE (false, true, true, true);
+        case 8:
+            return TOVALIN_UPDATE (true, false, false, false);
+        case 9:
+            return TOVALIN_UPDATE (true, false, false, true);
+        case 10:
+            return TOVALIN_UPDATE (true, false, true, false);
+        case 11:
+            return TOVALIN_UPDATE (true, false, true, true);
+        case 12:
+            return TOVALIN_UPDATE (true, true, false, false);
+        case 13:
+            return TOVALIN_UPDATE (true, true, false, true);
+        case 14:
+            return TOVALIN_UPDATE (true, true, true, false);
+        default:
+            return TOVALIN_UPDATE (true, true, true, true);
+    }
+#undef TOVALIN_UPDATE
+}
+
 float StringVoice::updateModesFor (bool p, bool f, bool t, bool w, float* nextDots) noexcept
 {
     const int key = (p ? 8 : 0) | (f ? 4 : 0) | (t ? 2 : 0) | (w ? 1 : 0);
-    switch (key)
-    {
-        case 0: return updateModes<false, false, false, false> (nextDots);
-        case 1: return updateModes<false, false, false, true> (nextDots);
-        case 2: return updateModes<false, false, true, false> (nextDots);
-        case 3: return updateModes<false, false, true, true> (nextDots);
-        case 4: return updateModes<false, true, false, false> (nextDots);
-        case 5: return updateModes<false, true, false, true> (nextDots);
-        case 6: return updateModes<false, true, true, false> (nextDots);
-        case 7: return updateModes<false, true, true, true> (nextDots);
-        case 8: return updateModes<true, false, false, false> (nextDots);
-        case 9: return updateModes<true, false, false, true> (nextDots);
-        case 10: return updateModes<true, false, true, false> (nextDots);
-        case 11: return updateModes<true, false, true, true> (nextDots);
-        case 12: return updateModes<true, true, false, false> (nextDots);
-        case 13: return updateModes<true, true, false, true> (nextDots);
-        case 14: return updateModes<true, true, true, false> (nextDots);
-        default: return updateModes<true, true, true, true> (nextDots);
-    }
+    return useWideModes ? updateModesWith<true> (key, nextDots) : updateModesWith<false> (key, nextDots);
 }
 
 bool StringVoice::render (int count, float* buffer, int offset) noexcept
@@ -163,7 +284,7 @@ bool StringVoice::render (int count, float* buffer, int offset) noexcept
     StringModel& m = *model;
     const int n = modeCount;
     // The displacements formed by the last update, valid while no shape has moved.
-    float nextDots[3] = { 0, 0, 0 };
+    float nextDots[3] = {0, 0, 0};
     bool pluckDotReady = false, fretDotReady = false, touchDotReady = false;
     int j = 0;
     for (; j < count && ! idle; ++j)

@@ -61,9 +61,18 @@ public:
     float pluckForce = 0, fretForce = 0, dampingForce = 0, touchForce = 0;
     float sampleRate = 44100.0f;
 
+    /** The 8-wide path, chosen once from the processor's features; the 4-wide path
+        stays available (the tests compare them). */
+    bool useWideModes;
+    static bool wideModesAvailable() noexcept;
+
 private:
     template <bool Pluck, bool Fret, bool Touch, bool Twang>
     float updateModes (float* nextDots) noexcept;
+    template <bool Pluck, bool Fret, bool Touch, bool Twang>
+    float updateModesWide (float* nextDots) noexcept;
+    template <bool Wide>
+    float updateModesWith (int key, float* nextDots) noexcept;
     float updateModesFor (bool pluck, bool fret, bool touch, bool twang, float* nextDots) noexcept;
 
     StringModel* model;

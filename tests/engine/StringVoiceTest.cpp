@@ -214,38 +214,53 @@ struct ScalarVoice
 };
 } // namespace
 
-TEST (StringVoice, TheFastLoopMatchesAScalarReference)
+TEST (StringVoice, TheFastLoopsMatchAScalarReference)
 {
-    for (int s : {0, 3, 5})
+    // The 4-wide path sums in the reference's order; the 8-wide path (where the
+    // processor has it) only differs by rounding.
+    for (const bool wide : {false, true})
     {
-        StringRig rig (s);
-        rig.play (0, 100);
-        // Run the pluck to its end with the real forces, then compare free ringing
-        // from the same state, sample by sample.
-        rig.render (EngineSampleRate / 4);
-        rig.voice->fretting.reset();
-        ASSERT_FALSE (rig.voice->pluck);
-        ScalarVoice reference (*rig.model);
-        for (int i = 0; i < rig.model->modeCount; ++i)
+        if (wide && ! StringVoice::wideModesAvailable())
+            continue;
+        for (int s : {0, 3, 5})
         {
-            reference.x[(size_t) i] = rig.voice->state[i];
-            reference.xp[(size_t) i] = rig.voice->previousState[i];
+            StringRig rig (s);
+            rig.voice->useWideModes = wide;
+            rig.play (0, 100);
+            // Run the pluck to its end with the real forces, then compare free ringing
+            // from the same state, sample by sample.
+            rig.render (EngineSampleRate / 4);
+            rig.voice->fretting.reset();
+            ASSERT_FALSE (rig.voice->pluck);
+            ScalarVoice reference (*rig.model);
+            for (int i = 0; i < rig.model->modeCount; ++i)
+            {
+                reference.x[(size_t) i] = rig.voice->state[i];
+                reference.xp[(size_t) i] = rig.voice->previousState[i];
+            }
+            rig.voice->twangLevel = 0;
+            rig.voice->tensionIncrease = 0;
+            // Rounding differences grow slowly in resonators this close to the unit
+            // circle; 512 samples keep them small while any wrong term shows at once.
+            std::vector<float> fast (wide ? 512 : 4096, 0.0f);
+            rig.voice->render ((int) fast.size(), fast.data(), 0);
+            const float gain = rig.voice->currentGain();
+            double worst = 0, scale = 0;
+            for (size_t n = 0; n < fast.size(); ++n)
+            {
+                const double expected = gain * reference.step();
+                worst = std::max (worst, std::abs (expected - fast[n]));
+                scale = std::max (scale, std::abs (expected));
+            }
+            EXPECT_LE (worst, (wide ? 1e-4 : 1e-6) * scale) << "string " << s << (wide ? ", 8-wide" : ", 4-wide");
+            // The displacement at a point is a sum with much cancellation: measure its
+            // error against the size of the terms.
+            const double expectedDot = reference.dot (rig.model->pluckShape);
+            double terms = 0;
+            for (int i = 0; i < rig.model->modeCount; ++i)
+                terms += std::abs ((double) reference.x[(size_t) i] * rig.model->pluckShape[i]);
+            EXPECT_NEAR (modalDot (rig.voice->state.data(), rig.model->pluckShape.data(), rig.model->modeCount),
+                         expectedDot, (wide ? 1e-4 : 1e-6) * terms);
         }
-        rig.voice->twangLevel = 0;
-        rig.voice->tensionIncrease = 0;
-        std::vector<float> fast (4096, 0.0f);
-        rig.voice->render (4096, fast.data(), 0);
-        const float gain = rig.voice->currentGain();
-        double worst = 0, scale = 0;
-        for (size_t n = 0; n < fast.size(); ++n)
-        {
-            const double expected = gain * reference.step();
-            worst = std::max (worst, std::abs (expected - fast[n]));
-            scale = std::max (scale, std::abs (expected));
-        }
-        EXPECT_LE (worst, 1e-6 * scale) << "string " << s;
-        const double expectedDot = reference.dot (rig.model->pluckShape);
-        EXPECT_NEAR (modalDot (rig.voice->state.data(), rig.model->pluckShape.data(), rig.model->modeCount),
-                     expectedDot, 1e-6 * std::abs (expectedDot));
     }
 }
