@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <emmintrin.h>
+
 namespace tovalin
 {
 namespace
@@ -271,11 +273,12 @@ void PadPair::startTrajectories (double d, double travel, double restLevel) noex
 void PadPair::advanceTargets (bool append) noexcept
 {
     const double e = trajectoryE;
-    for (int i = 0; i < 3; ++i)
-    {
-        targetA[i] = targetA[i + 1];
-        targetB[i] = targetB[i + 1];
-    }
+    targetA[0] = targetA[1];
+    targetA[1] = targetA[2];
+    targetA[2] = targetA[3];
+    targetB[0] = targetB[1];
+    targetB[1] = targetB[2];
+    targetB[2] = targetB[3];
     if (append)
     {
         targetA[3] = e * targetA[2] - targetA[1] + restH;
@@ -287,6 +290,25 @@ double PadPair::predict (const double* t, const double* pos, double g1, double g
                          double gv) noexcept
 {
     return (11 * t[3] - 18 * t[2] + 9 * t[1] - 2 * t[0]) * gv + g1 * pos[0] + g2 * pos[1] + g3 * pos[2] + ga * t[3];
+}
+
+void PadPair::predictBoth (double& qA, double& qB) const noexcept
+{
+    // Pad A in the low lane, pad B in the high lane: the same arithmetic as predict().
+    auto pair = [] (double a, double b) { return _mm_set_pd (b, a); };
+    const __m128d t3 = pair (targetA[3], targetB[3]), t2 = pair (targetA[2], targetB[2]);
+    const __m128d t1 = pair (targetA[1], targetB[1]), t0 = pair (targetA[0], targetB[0]);
+    const __m128d p0 = pair (posA[0], posB[0]), p1 = pair (posA[1], posB[1]), p2 = pair (posA[2], posB[2]);
+    __m128d v = _mm_sub_pd (_mm_mul_pd (_mm_set1_pd (11), t3), _mm_mul_pd (_mm_set1_pd (18), t2));
+    v = _mm_add_pd (v, _mm_mul_pd (_mm_set1_pd (9), t1));
+    v = _mm_sub_pd (v, _mm_mul_pd (_mm_set1_pd (2), t0));
+    __m128d q = _mm_mul_pd (v, _mm_set1_pd (gammaV));
+    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gamma1), p0));
+    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gamma2), p1));
+    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gamma3), p2));
+    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gammaA), t3));
+    qA = _mm_cvtsd_f64 (q);
+    qB = _mm_cvtsd_f64 (_mm_unpackhi_pd (q, q));
 }
 
 double PadPair::predictA() const noexcept { return predict (targetA, posA, gamma1, gamma2, gamma3, gammaA, gammaV); }
@@ -315,26 +337,25 @@ void ForceFret::contact (double y) noexcept
 {
     const double phi = pads.phi;
     const double Kc = contactStiffness;
-    // The pad's contact force solves Kc (delta - phi F)^2 = F. Newton's iteration from
+    // Each pad's contact force solves Kc (delta - phi F)^2 = F. Newton's iteration from
     // the previous force converges to the root u = delta - phi F of
-    // phi Kc u^2 + u - delta = 0; it is taken here in closed form (stable form, no
-    // cancellation), which costs one square root instead of a chain of divisions.
-    // Contact starts as before: only when the pad overlaps the string with last
-    // sample's force.
-    auto solve = [&] (double delta, double& force)
-    {
-        if (delta - phi * force <= 0)
-        {
-            force = 0;
-            return;
-        }
-        const double u = 2.0 * delta / (1.0 + std::sqrt (1.0 + 4.0 * phi * Kc * delta));
-        force = Kc * u * u;
-    };
-    const double qA = pads.predictA();
-    const double qB = pads.predictB();
-    solve (y - qA, pads.FA);
-    solve (qB - y, pads.FB);
+    // phi Kc u^2 + u - delta = 0; it is taken here in closed form (the stable form,
+    // without cancellation), for both pads at once. Contact starts as before: only
+    // when the pad overlaps the string with last sample's force.
+    double qA, qB;
+    pads.predictBoth (qA, qB);
+    const __m128d delta = _mm_set_pd (qB - y, y - qA);
+    const __m128d previous = _mm_set_pd (pads.FB, pads.FA);
+    const __m128d touching =
+        _mm_cmpgt_pd (_mm_sub_pd (delta, _mm_mul_pd (_mm_set1_pd (phi), previous)), _mm_setzero_pd());
+    // Clamped so that a pad clear of the string never takes the root of a negative.
+    const __m128d overlap = _mm_max_pd (delta, _mm_setzero_pd());
+    const __m128d root =
+        _mm_sqrt_pd (_mm_add_pd (_mm_set1_pd (1.0), _mm_mul_pd (_mm_set1_pd (4.0 * phi * Kc), overlap)));
+    const __m128d u = _mm_div_pd (_mm_mul_pd (_mm_set1_pd (2.0), overlap), _mm_add_pd (_mm_set1_pd (1.0), root));
+    const __m128d force = _mm_and_pd (touching, _mm_mul_pd (_mm_set1_pd (Kc), _mm_mul_pd (u, u)));
+    pads.FA = _mm_cvtsd_f64 (force);
+    pads.FB = _mm_cvtsd_f64 (_mm_unpackhi_pd (force, force));
     pads.movePads (qA, qB);
 }
 

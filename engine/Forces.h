@@ -125,6 +125,8 @@ public:
 
     double predictA() const noexcept;
     double predictB() const noexcept;
+    /** Both predictions at once. */
+    void predictBoth (double& qA, double& qB) const noexcept;
     void movePads (double qA, double qB) noexcept;
 
     int trajectorySteps = 0;

@@ -276,99 +276,148 @@ float StringVoice::updateModesFor (bool p, bool f, bool t, bool w, float* nextDo
     return useWideModes ? updateModesWith<true> (key, nextDots) : updateModesWith<false> (key, nextDots);
 }
 
+void StringVoice::beginRun() noexcept { pluckDotReady = fretDotReady = touchDotReady = false; }
+
+void StringVoice::renderSample (float* out) noexcept
+{
+    computeForces();
+    finishSample (out);
+}
+
+void StringVoice::computeForces() noexcept
+{
+    StringModel& m = *model;
+    const int n = modeCount;
+    const float* x = state.data();
+    if (pluck)
+        pluckDisplacement = pluckDotReady ? nextDots[0] : modalDot (x, m.pluckShape.data(), n);
+    if (fretting)
+        fretDisplacement = fretDotReady ? nextDots[1] : modalDot (x, m.fretShape.data(), n);
+    if (touch && ! damping)
+        touchDisplacement = touchDotReady ? nextDots[2] : modalDot (x, m.touchShape.data(), n);
+
+    if (pluck)
+    {
+        pluckForce = pluck->compute (pluckDisplacement);
+        twangInput = pluck->energyDrop;
+    }
+    else
+        twangInput = 0.0f;
+    twangLevel = m.twangDecay * twangLevel + twangInput;
+    if (! pluck)
+        tensionIncrease = m.twangTension * twangLevel;
+
+    if (fretting)
+        fretForce = fretting->compute (fretDisplacement);
+    if (damping)
+        dampingForce = damping->compute (dampingDisplacement);
+    if (touch)
+        touchForce = touch->compute (touchDisplacement);
+}
+
+void StringVoice::finishSample (float* out) noexcept
+{
+    StringModel& m = *model;
+    const bool hasPluck = pluck.has_value(), hasFret = fretting.has_value(), hasTouch = touch.has_value();
+    output = updateModesFor (hasPluck, hasFret, hasTouch, tensionIncrease != 0.0f, nextDots);
+    output = (m.twangGain * twangLevel + 1.0f) * output;
+
+    if (damping)
+    {
+        const float f = releaseFade;
+        output = f / (f + 1.0f) * output;
+        releaseFade = m.releaseFadeDecay * f;
+    }
+
+    if (gainFading)
+    {
+        ++gainFadeCount;
+        if (m.crossfadeLength > (float) gainFadeCount)
+        {
+            const float f = gainFade;
+            gain = f / (f + 1.0f) * gainDelta + gainFrom;
+            gainFade = m.gainFadeGrowth * f;
+        }
+        else
+        {
+            gainFading = 0;
+            gain = gainTo;
+        }
+    }
+
+    *out += gain * output;
+
+    const int fretSteps = m.fretMover.stepCount, touchSteps = m.touchMover.stepCount;
+    if (fretting)
+        m.fretMover.advance();
+    if (touch)
+        m.touchMover.advance();
+    pluckDotReady = hasPluck;
+    fretDotReady = hasFret && m.fretMover.stepCount == fretSteps;
+    touchDotReady = hasTouch && m.touchMover.stepCount == touchSteps;
+
+    if (pluck && pluck->finished)
+        pluck.reset();
+    if (fretting && fretting->finished)
+        fretting.reset();
+    if (damping && damping->finished)
+    {
+        damping.reset();
+        idle = 1;
+        reset();
+        return;
+    }
+    if (touch && touch->finished)
+        touch.reset();
+}
+
 bool StringVoice::render (int count, float* buffer, int offset) noexcept
 {
     if (idle || count <= 0)
         return false;
-
-    StringModel& m = *model;
-    const int n = modeCount;
-    // The displacements formed by the last update, valid while no shape has moved.
-    float nextDots[3] = {0, 0, 0};
-    bool pluckDotReady = false, fretDotReady = false, touchDotReady = false;
+    beginRun();
     int j = 0;
-    for (; j < count && ! idle; ++j)
-    {
-        const float* x = state.data();
-        if (pluck)
-            pluckDisplacement = pluckDotReady ? nextDots[0] : modalDot (x, m.pluckShape.data(), n);
-        if (fretting)
-            fretDisplacement = fretDotReady ? nextDots[1] : modalDot (x, m.fretShape.data(), n);
-        if (touch && ! damping)
-            touchDisplacement = touchDotReady ? nextDots[2] : modalDot (x, m.touchShape.data(), n);
-
-        if (pluck)
-        {
-            pluckForce = pluck->compute (pluckDisplacement);
-            twangInput = pluck->energyDrop;
-        }
-        else
-            twangInput = 0.0f;
-        twangLevel = m.twangDecay * twangLevel + twangInput;
-        if (! pluck)
-            tensionIncrease = m.twangTension * twangLevel;
-
-        if (fretting)
-            fretForce = fretting->compute (fretDisplacement);
-        if (damping)
-            dampingForce = damping->compute (dampingDisplacement);
-        if (touch)
-            touchForce = touch->compute (touchDisplacement);
-
-        const bool hasPluck = pluck.has_value(), hasFret = fretting.has_value(), hasTouch = touch.has_value();
-        output = updateModesFor (hasPluck, hasFret, hasTouch, tensionIncrease != 0.0f, nextDots);
-        output = (m.twangGain * twangLevel + 1.0f) * output;
-
-        if (damping)
-        {
-            const float f = releaseFade;
-            output = f / (f + 1.0f) * output;
-            releaseFade = m.releaseFadeDecay * f;
-        }
-
-        if (gainFading)
-        {
-            ++gainFadeCount;
-            if (m.crossfadeLength > (float) gainFadeCount)
-            {
-                const float f = gainFade;
-                gain = f / (f + 1.0f) * gainDelta + gainFrom;
-                gainFade = m.gainFadeGrowth * f;
-            }
-            else
-            {
-                gainFading = 0;
-                gain = gainTo;
-            }
-        }
-
-        buffer[offset + j] += gain * output;
-
-        const int fretSteps = m.fretMover.stepCount, touchSteps = m.touchMover.stepCount;
-        if (fretting)
-            m.fretMover.advance();
-        if (touch)
-            m.touchMover.advance();
-        pluckDotReady = hasPluck;
-        fretDotReady = hasFret && m.fretMover.stepCount == fretSteps;
-        touchDotReady = hasTouch && m.touchMover.stepCount == touchSteps;
-
-        if (pluck && pluck->finished)
-            pluck.reset();
-        if (fretting && fretting->finished)
-            fretting.reset();
-        if (damping && damping->finished)
-        {
-            damping.reset();
-            idle = 1;
-            reset();
-            ++j;
-            break;
-        }
-        if (touch && touch->finished)
-            touch.reset();
-    }
+    while (j < count && ! idle)
+        renderSample (buffer + offset + j++);
     return j > 0;
+}
+
+bool renderVoices (StringVoice* const* voices, int voiceCount, int count, float* buffer, int offset) noexcept
+{
+    // Sample by sample across the sounding voices: each voice's force solve waits on
+    // its own last update, so the processor overlaps one voice's latency with another
+    // voice's work. Every voice adds into each sample in the same order as rendering
+    // them one after another, so the sum is the same to the bit.
+    StringVoice* active[8];
+    int n = 0;
+    for (int v = 0; v < voiceCount && n < 8; ++v)
+        if (voices[v] != nullptr && ! voices[v]->idle)
+        {
+            voices[v]->beginRun();
+            active[n++] = voices[v];
+        }
+    if (n == 0 || count <= 0)
+        return false;
+    for (int j = 0; j < count; ++j)
+    {
+        float* out = buffer + offset + j;
+        // All force solves first: they are short dependent chains, independent from
+        // voice to voice, and overlap; then the modal updates that wait for them.
+        for (int v = 0; v < n; ++v)
+            active[v]->computeForces();
+        int stillActive = 0;
+        for (int v = 0; v < n; ++v)
+        {
+            StringVoice* voice = active[v];
+            voice->finishSample (out);
+            if (! voice->idle)
+                active[stillActive++] = voice;
+        }
+        n = stillActive;
+        if (n == 0)
+            break;
+    }
+    return true;
 }
 
 } // namespace tovalin

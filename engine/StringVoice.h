@@ -25,6 +25,15 @@ public:
         without touching the buffer. */
     bool render (int count, float* buffer, int offset) noexcept;
 
+    /** One sample added into *out (the voice must not be idle), for interleaved
+        rendering: beginRun() before the first sample of each run. */
+    void beginRun() noexcept;
+    void renderSample (float* out) noexcept;
+    /** renderSample in two halves: the contact displacements and forces, then the
+        modal update, the output and the bookkeeping. */
+    void computeForces() noexcept;
+    void finishSample (float* out) noexcept;
+
     /** Zero state, no forces, fades back at their starts; idle is not changed. */
     void reset() noexcept;
     /** Idle at once; a running crossfade ends at its target. */
@@ -76,7 +85,15 @@ private:
     float updateModesFor (bool pluck, bool fret, bool touch, bool twang, float* nextDots) noexcept;
 
     StringModel* model;
+    // The displacements formed by the last update, valid while no shape has moved.
+    float nextDots[3] = {0, 0, 0};
+    bool pluckDotReady = false, fretDotReady = false, touchDotReady = false;
 };
+
+/** Renders the voices over buffer[offset, offset + count), interleaved sample by
+    sample; the same samples as rendering them one after another. True when any voice
+    rendered. */
+bool renderVoices (StringVoice* const* voices, int voiceCount, int count, float* buffer, int offset) noexcept;
 
 /** Single-precision dot product over n (a multiple of 4) with four partial sums,
     added lanes 1 and 0, then 2, then 3. */

@@ -132,10 +132,10 @@ struct TovalinPlugin::ChunkClient
 
     bool render (int pos, int len) noexcept
     {
-        bool any = false;
-        for (auto& v : processor.voices)
-            any |= v->render (len, mix, pos);
-        return any;
+        StringVoice* v[6];
+        for (int s = 0; s < 6; ++s)
+            v[s] = processor.voices[(size_t) s].get();
+        return renderVoices (v, 6, len, mix, pos);
     }
 };
 

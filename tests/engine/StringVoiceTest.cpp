@@ -137,6 +137,34 @@ TEST (StringVoice, ALetRingStringDecaysFreelyAndTwoVoicesAdd)
         ASSERT_NEAR (sum[i], 2.0f * one[i], 1e-7f + 1e-5f * std::abs (one[i]));
 }
 
+// Interleaved rendering of several voices gives exactly the samples of rendering them
+// one after another, including voices that fall idle inside the run.
+TEST (StringVoice, InterleavedRenderingEqualsOneAfterAnother)
+{
+    auto makeSet = []
+    {
+        std::vector<std::unique_ptr<StringRig>> rigs;
+        for (int s = 0; s < 6; ++s)
+        {
+            rigs.push_back (std::make_unique<StringRig> (s));
+            rigs.back()->play (s, 40 + 15 * s);
+        }
+        rigs[2]->render (3000);
+        rigs[2]->release(); // goes idle 2205 samples into the run
+        return rigs;
+    };
+    auto a = makeSet(), b = makeSet();
+    std::vector<float> sequential (4096, 0.0f), interleaved (4096, 0.0f);
+    for (auto& rig : a)
+        rig->voice->render (4096, sequential.data(), 0);
+    StringVoice* voices[6];
+    for (int s = 0; s < 6; ++s)
+        voices[s] = b[(size_t) s]->voice.get();
+    EXPECT_TRUE (renderVoices (voices, 6, 4096, interleaved.data(), 0));
+    EXPECT_EQ (sequential, interleaved);
+    EXPECT_TRUE (b[2]->voice->idle);
+}
+
 TEST (StringVoice, HarderPlucksAreLouder)
 {
     double previous = 0;
