@@ -33,16 +33,19 @@ ModalData::ModalData (int n, int frets)
 
 StringModel::StringModel (int n, int frets, StringParams* params)
     : modes (n, frets), modeCount (n), fretCount (frets), a1 (n), a2 (n), fretSin (frets + ExtraFretRows, n),
-      fretCos (frets + ExtraFretRows, n), pluckShapeRest (n), palmSinRest (n), palmCosRest (n), inputGain (n),
-      fretShape (n), pluckShape (n), touchShape (n), fretShapeCos (n), touchShapeCos (n), pluckInput (n), fretInput (n),
-      touchInput (n), twangWeight (n), fretMover (n, 44100.0f, moverStep, fretMoverDepth, fretShape.data(),
-                                                  fretShapeCos.data(), fretInput.data(), inputGain.data()),
+      fretCos (frets + ExtraFretRows, n), fretPinSin (frets, n), fretPinCos (frets, n), pluckShapeRest (n),
+      palmSinRest (n), palmCosRest (n), inputGain (n), fretShape (n), pluckShape (n), touchShape (n), fretShapeCos (n),
+      touchShapeCos (n), pluckInput (n), fretInput (n), touchInput (n), twangWeight (n),
+      fretMover (n, 44100.0f, moverStep, fretMoverDepth, fretShape.data(), fretShapeCos.data(), fretInput.data(),
+                 inputGain.data()),
       touchMover (n, 44100.0f, moverStep, touchMoverDepth, touchShape.data(), touchShapeCos.data(), touchInput.data(),
                   inputGain.data())
 {
     modes.params = params;
     std::memset (fretSin.data(), 0, sizeof (float) * (size_t) fretSin.rows() * (size_t) n);
     std::memset (fretCos.data(), 0, sizeof (float) * (size_t) fretCos.rows() * (size_t) n);
+    std::memset (fretPinSin.data(), 0, sizeof (float) * (size_t) fretPinSin.rows() * (size_t) n);
+    std::memset (fretPinCos.data(), 0, sizeof (float) * (size_t) fretPinCos.rows() * (size_t) n);
 
     const double L = (double) fretRatio (0) * ScaleLength;
     for (int i = 0; i < n; ++i)
@@ -68,8 +71,9 @@ void StringModel::setSampleRate (float rate) noexcept
 void StringModel::setFret (int f) noexcept
 {
     fret = f;
-    copyRow (fretShape.data(), fretSin.row (f), modeCount);
-    copyRow (fretShapeCos.data(), fretCos.row (f), modeCount);
+    const bool pinned = f >= 0 && f < fretPinSin.rows();
+    copyRow (fretShape.data(), pinned ? fretPinSin.row (f) : fretSin.row (f), modeCount);
+    copyRow (fretShapeCos.data(), pinned ? fretPinCos.row (f) : fretCos.row (f), modeCount);
     multiply (fretInput.data(), inputGain.data(), fretShape.data(), modeCount);
     fretMover.restart();
 }

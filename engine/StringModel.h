@@ -56,7 +56,8 @@ public:
     int fret = 0;
     Vector<float> a1, a2;
     float twangDecay = 0, twangTension = 0, twangGain = 0;
-    Matrix<float> fretSin, fretCos; // fretCount + 12 rows of N
+    Matrix<float> fretSin, fretCos;       // fretCount + 12 rows of N, at the frets' geometric positions
+    Matrix<float> fretPinSin, fretPinCos; // fretCount rows: where the fretting finger holds the string
     Vector<float> pluckShapeRest, palmSinRest, palmCosRest;
     Vector<float> inputGain;
     Vector<float> fretShape, pluckShape, touchShape, fretShapeCos, touchShapeCos;

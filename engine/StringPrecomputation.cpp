@@ -1,6 +1,7 @@
 #include "StringPrecomputation.h"
 
 #include "FastMath.h"
+#include "Intonation.h"
 #include "StringConstants.h"
 #include "StringModel.h"
 
@@ -99,6 +100,39 @@ void computeShapes (StringModel& model, bool shapesOnly)
         for (int j = 0; j < model.fretSin.rows(); ++j)
             fillShape (k, (float) ((double) fretRatio (j) * ScaleLength), n, model.fretSin.row (j),
                        model.fretCos.row (j));
+
+    const FretCompensation c = p != nullptr ? fretCompensation (p->nylon != 0, p->stringIndex, n) : FretCompensation{};
+    computeFretPins (model, c.offset, c.octaveOffset);
+}
+
+void computeFretPins (StringModel& model, float offset, float octaveOffset)
+{
+    const int n = model.modeCount;
+    const float* k = model.modes.waveNumber.data();
+    for (int j = 0; j < model.fretPinSin.rows(); ++j)
+    {
+        const double geometric = (double) fretRatio (j) * ScaleLength;
+        if (j == 0)
+        {
+            fillShape (k, (float) geometric, n, model.fretPinSin.row (j), model.fretPinCos.row (j));
+            continue;
+        }
+        if (j != OctaveFret)
+        {
+            fillShape (k, (float) (geometric - offset), n, model.fretPinSin.row (j), model.fretPinCos.row (j));
+            continue;
+        }
+        // At the octave the even modes have their node under the finger and stay
+        // unheld; the odd modes, symmetric about the middle, take the moved point.
+        float* sines = model.fretPinSin.row (j);
+        float* cosines = model.fretPinCos.row (j);
+        fillShape (k, (float) (geometric - octaveOffset), n, sines, cosines);
+        for (int i = 1; i < n; i += 2)
+        {
+            sines[i] = model.fretSin.row (j)[i];
+            cosines[i] = model.fretCos.row (j)[i];
+        }
+    }
 }
 
 void computeCoefficients (StringModel& model)

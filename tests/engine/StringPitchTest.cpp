@@ -1,10 +1,10 @@
-#include "AudioAnalysis.h"
-#include "StringRig.h"
+#include "tools/lab/AudioAnalysis.h"
+#include "tools/lab/StringRig.h"
 
 #include <gtest/gtest.h>
 
 using namespace tovalin;
-using namespace tovalin::testing;
+using namespace tovalin::lab;
 
 namespace
 {
@@ -40,8 +40,8 @@ TEST (StringPitch, OpenStringsSoundAtTheirNominalPitch)
             }
 }
 
-// Every fretted note against equal temperament, at every sound precision. The fret
-// contact leaves fretted notes slightly flat; this bounds how far.
+// Every fretted note against equal temperament, at every sound precision and with
+// both string sets.
 TEST (StringPitch, FrettedNotesStayNearEqualTemperament)
 {
     for (int level = 0; level < 3; ++level)

@@ -1,12 +1,12 @@
-#include "AudioAnalysis.h"
-#include "StringRig.h"
+#include "tools/lab/AudioAnalysis.h"
+#include "tools/lab/StringRig.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 using namespace tovalin;
-using namespace tovalin::testing;
+using namespace tovalin::lab;
 
 TEST (StringVoice, APluckedStringRingsAndDecays)
 {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-namespace tovalin::testing
+namespace tovalin::lab
 {
-/** One string built and computed as the processor's first preparation does, with
+/** Offline tools and tests: one string built and computed as the processor's first preparation does, with
     gestures that attach forces the way the Guitarist plays and releases a string. */
 struct StringRig
 {
@@ -104,4 +104,4 @@ struct StringRig
     std::unique_ptr<StringVoice> voice;
 };
 
-} // namespace tovalin::testing
+} // namespace tovalin::lab

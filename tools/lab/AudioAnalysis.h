@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-namespace tovalin::testing
+namespace tovalin::lab
 {
 constexpr double pi = 3.14159265358979323846;
 
@@ -33,7 +33,7 @@ inline double windowedMagnitude (const std::vector<float>& x, size_t start, size
 inline double peakFrequency (const std::vector<float>& x, size_t start, size_t length, double lo, double hi,
                              double rate)
 {
-    const int scan = 200;
+    const int scan = 80;
     double best = lo, bestMag = -1;
     for (int i = 0; i <= scan; ++i)
     {
@@ -102,4 +102,4 @@ inline double decayTimeT60 (const std::vector<float>& x, double f, double rate, 
     return -60.0 / slope;
 }
 
-} // namespace tovalin::testing
+} // namespace tovalin::lab
