@@ -23,7 +23,7 @@ float modalDot (const float* a, const float* b, int n) noexcept
 }
 
 StringVoice::StringVoice (int n, StringModel* m)
-    : modeCount (n), previousState (n), state (n), useWideModes (wideModesAvailable()), model (m)
+    : modeCount (n), previousState (n), state (n), modalWidth (widestModalWidth()), model (m)
 {
 }
 
@@ -213,11 +213,72 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
     return sumLanes (out4);
 }
 
-bool StringVoice::wideModesAvailable() noexcept
+// Sixteen modes at a time on processors with AVX-512; the last 4, 8 or 12 modes run
+// masked. Sums fold the sixteen lanes onto four.
+__attribute__ ((target ("avx512f"))) inline float sumLanes16 (__m512 v) noexcept
 {
-    static const bool available = __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
-    return available;
+    alignas (64) float lanes[16];
+    _mm512_store_ps (lanes, v);
+    float four[4];
+    for (int j = 0; j < 4; ++j)
+        four[j] = (lanes[j] + lanes[j + 4]) + (lanes[j + 8] + lanes[j + 12]);
+    return ((four[1] + four[0]) + four[2]) + four[3];
 }
+
+template <bool Pluck, bool Fret, bool Touch, bool Twang>
+__attribute__ ((target ("avx512f"))) float StringVoice::updateModes16 (float* nextDots) noexcept
+{
+    const StringModel& m = *model;
+    float* x = state.data();
+    float* xp = previousState.data();
+    const __m512 fp = _mm512_set1_ps (pluckForce);
+    const __m512 ff = _mm512_set1_ps (fretForce);
+    const __m512 ft = _mm512_set1_ps (touchForce);
+    const __m512 dt = _mm512_set1_ps (tensionIncrease);
+    __m512 out = _mm512_setzero_ps();
+    __m512 pluckDot = _mm512_setzero_ps(), fretDot = _mm512_setzero_ps(), touchDot = _mm512_setzero_ps();
+    for (int i = 0; i < modeCount; i += 16)
+    {
+        const int left = modeCount - i;
+        const __mmask16 k = left >= 16 ? (__mmask16) 0xFFFF : (__mmask16) ((1u << left) - 1u);
+        const __m512 xi = _mm512_maskz_load_ps (k, x + i);
+        __m512 v = _mm512_mul_ps (_mm512_maskz_load_ps (k, m.a2.data() + i), _mm512_maskz_load_ps (k, xp + i));
+        v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.a1.data() + i), xi, v);
+        if (Pluck)
+            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.pluckInput.data() + i), fp, v);
+        if (Fret)
+            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.fretInput.data() + i), ff, v);
+        if (Touch)
+            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.touchInput.data() + i), ft, v);
+        if (Twang)
+            v = _mm512_fmadd_ps (_mm512_mul_ps (_mm512_maskz_load_ps (k, m.twangWeight.data() + i), dt), xi, v);
+        _mm512_mask_store_ps (xp + i, k, xi);
+        _mm512_mask_store_ps (x + i, k, v);
+        out = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.modes.outputWeight.data() + i), out);
+        if (Pluck)
+            pluckDot = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.pluckShape.data() + i), pluckDot);
+        if (Fret)
+            fretDot = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.fretShape.data() + i), fretDot);
+        if (Touch)
+            touchDot = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.touchShape.data() + i), touchDot);
+    }
+    if (Pluck)
+        nextDots[0] = sumLanes16 (pluckDot);
+    if (Fret)
+        nextDots[1] = sumLanes16 (fretDot);
+    if (Touch)
+        nextDots[2] = sumLanes16 (touchDot);
+    return sumLanes16 (out);
+}
+
+int StringVoice::widestModalWidth() noexcept
+{
+    static const int width = __builtin_cpu_supports ("avx512f")                                    ? 16
+                             : (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma")) ? 8
+                                                                                                   : 4;
+    return width;
+}
+
 #else
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
 float StringVoice::updateModesWide (float* nextDots) noexcept
@@ -225,13 +286,22 @@ float StringVoice::updateModesWide (float* nextDots) noexcept
     return updateModes<Pluck, Fret, Touch, Twang> (nextDots);
 }
 
-bool StringVoice::wideModesAvailable() noexcept { return false; }
+template <bool Pluck, bool Fret, bool Touch, bool Twang>
+float StringVoice::updateModes16 (float* nextDots) noexcept
+{
+    return updateModes<Pluck, Fret, Touch, Twang> (nextDots);
+}
+
+int StringVoice::widestModalWidth() noexcept { return 4; }
 #endif
 
-template <bool Wide>
+template <int Width>
 float StringVoice::updateModesWith (int key, float* nextDots) noexcept
 {
-#define TOVALIN_UPDATE(P, F, T, W) (Wide ? updateModesWide<P, F, T, W> (nextDots) : updateModes<P, F, T, W> (nextDots))
+#define TOVALIN_UPDATE(P, F, T, W)                                                                                     \
+    (Width == 16  ? updateModes16<P, F, T, W> (nextDots)                                                               \
+     : Width == 8 ? updateModesWide<P, F, T, W> (nextDots)                                                             \
+                  : updateModes<P, F, T, W> (nextDots))
     switch (key)
     {
         case 0:
@@ -273,7 +343,15 @@ float StringVoice::updateModesWith (int key, float* nextDots) noexcept
 float StringVoice::updateModesFor (bool p, bool f, bool t, bool w, float* nextDots) noexcept
 {
     const int key = (p ? 8 : 0) | (f ? 4 : 0) | (t ? 2 : 0) | (w ? 1 : 0);
-    return useWideModes ? updateModesWith<true> (key, nextDots) : updateModesWith<false> (key, nextDots);
+    switch (modalWidth)
+    {
+        case 16:
+            return updateModesWith<16> (key, nextDots);
+        case 8:
+            return updateModesWith<8> (key, nextDots);
+        default:
+            return updateModesWith<4> (key, nextDots);
+    }
 }
 
 void StringVoice::beginRun() noexcept { pluckDotReady = fretDotReady = touchDotReady = false; }

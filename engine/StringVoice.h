@@ -70,17 +70,19 @@ public:
     float pluckForce = 0, fretForce = 0, dampingForce = 0, touchForce = 0;
     float sampleRate = 44100.0f;
 
-    /** The 8-wide path, chosen once from the processor's features; the 4-wide path
-        stays available (the tests compare them). */
-    bool useWideModes;
-    static bool wideModesAvailable() noexcept;
+    /** Modes updated at once: 4, 8 (AVX2) or 16 (AVX-512), the widest the processor
+        has by default; the narrower paths stay available (the tests compare them). */
+    int modalWidth;
+    static int widestModalWidth() noexcept;
 
 private:
     template <bool Pluck, bool Fret, bool Touch, bool Twang>
     float updateModes (float* nextDots) noexcept;
     template <bool Pluck, bool Fret, bool Touch, bool Twang>
     float updateModesWide (float* nextDots) noexcept;
-    template <bool Wide>
+    template <bool Pluck, bool Fret, bool Touch, bool Twang>
+    float updateModes16 (float* nextDots) noexcept;
+    template <int Width>
     float updateModesWith (int key, float* nextDots) noexcept;
     float updateModesFor (bool pluck, bool fret, bool touch, bool twang, float* nextDots) noexcept;
 
