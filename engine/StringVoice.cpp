@@ -225,50 +225,90 @@ __attribute__ ((target ("avx512f"))) inline float sumLanes16 (__m512 v) noexcept
     return ((four[1] + four[0]) + four[2]) + four[3];
 }
 
+namespace
+{
+    struct Sums16
+    {
+        __m512 out, pluck, fret, touch;
+    };
+
+    struct Inputs16
+    {
+        const float *a1, *a2, *pluckInput, *fretInput, *touchInput, *twangWeight, *outputWeight;
+        const float *pluckShape, *fretShape, *touchShape;
+        __m512 fp, ff, ft, dt;
+    };
+
+    template <bool Pluck, bool Fret, bool Touch, bool Twang>
+    __attribute__ ((target ("avx512f"))) inline void step16 (const Inputs16& in, float* x, float* xp, int i,
+                                                             __mmask16 k, Sums16& sums) noexcept
+    {
+        const __m512 xi = _mm512_maskz_load_ps (k, x + i);
+        __m512 v = _mm512_mul_ps (_mm512_maskz_load_ps (k, in.a2 + i), _mm512_maskz_load_ps (k, xp + i));
+        v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, in.a1 + i), xi, v);
+        if (Pluck)
+            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, in.pluckInput + i), in.fp, v);
+        if (Fret)
+            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, in.fretInput + i), in.ff, v);
+        if (Touch)
+            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, in.touchInput + i), in.ft, v);
+        if (Twang)
+            v = _mm512_fmadd_ps (_mm512_mul_ps (_mm512_maskz_load_ps (k, in.twangWeight + i), in.dt), xi, v);
+        _mm512_mask_store_ps (xp + i, k, xi);
+        _mm512_mask_store_ps (x + i, k, v);
+        sums.out = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, in.outputWeight + i), sums.out);
+        if (Pluck)
+            sums.pluck = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, in.pluckShape + i), sums.pluck);
+        if (Fret)
+            sums.fret = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, in.fretShape + i), sums.fret);
+        if (Touch)
+            sums.touch = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, in.touchShape + i), sums.touch);
+    }
+} // namespace
+
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
 __attribute__ ((target ("avx512f"))) float StringVoice::updateModes16 (float* nextDots) noexcept
 {
     const StringModel& m = *model;
     float* x = state.data();
     float* xp = previousState.data();
-    const __m512 fp = _mm512_set1_ps (pluckForce);
-    const __m512 ff = _mm512_set1_ps (fretForce);
-    const __m512 ft = _mm512_set1_ps (touchForce);
-    const __m512 dt = _mm512_set1_ps (tensionIncrease);
-    __m512 out = _mm512_setzero_ps();
-    __m512 pluckDot = _mm512_setzero_ps(), fretDot = _mm512_setzero_ps(), touchDot = _mm512_setzero_ps();
-    for (int i = 0; i < modeCount; i += 16)
+    const Inputs16 in{m.a1.data(),
+                      m.a2.data(),
+                      m.pluckInput.data(),
+                      m.fretInput.data(),
+                      m.touchInput.data(),
+                      m.twangWeight.data(),
+                      m.modes.outputWeight.data(),
+                      m.pluckShape.data(),
+                      m.fretShape.data(),
+                      m.touchShape.data(),
+                      _mm512_set1_ps (pluckForce),
+                      _mm512_set1_ps (fretForce),
+                      _mm512_set1_ps (touchForce),
+                      _mm512_set1_ps (tensionIncrease)};
+    // Two independent sets of sums, so that consecutive groups do not wait on each
+    // other's multiply-add.
+    Sums16 even{_mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps()};
+    Sums16 odd = even;
+    int i = 0;
+    for (; i + 32 <= modeCount; i += 32)
+    {
+        step16<Pluck, Fret, Touch, Twang> (in, x, xp, i, (__mmask16) 0xFFFF, even);
+        step16<Pluck, Fret, Touch, Twang> (in, x, xp, i + 16, (__mmask16) 0xFFFF, odd);
+    }
+    for (; i < modeCount; i += 16)
     {
         const int left = modeCount - i;
         const __mmask16 k = left >= 16 ? (__mmask16) 0xFFFF : (__mmask16) ((1u << left) - 1u);
-        const __m512 xi = _mm512_maskz_load_ps (k, x + i);
-        __m512 v = _mm512_mul_ps (_mm512_maskz_load_ps (k, m.a2.data() + i), _mm512_maskz_load_ps (k, xp + i));
-        v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.a1.data() + i), xi, v);
-        if (Pluck)
-            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.pluckInput.data() + i), fp, v);
-        if (Fret)
-            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.fretInput.data() + i), ff, v);
-        if (Touch)
-            v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, m.touchInput.data() + i), ft, v);
-        if (Twang)
-            v = _mm512_fmadd_ps (_mm512_mul_ps (_mm512_maskz_load_ps (k, m.twangWeight.data() + i), dt), xi, v);
-        _mm512_mask_store_ps (xp + i, k, xi);
-        _mm512_mask_store_ps (x + i, k, v);
-        out = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.modes.outputWeight.data() + i), out);
-        if (Pluck)
-            pluckDot = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.pluckShape.data() + i), pluckDot);
-        if (Fret)
-            fretDot = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.fretShape.data() + i), fretDot);
-        if (Touch)
-            touchDot = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, m.touchShape.data() + i), touchDot);
+        step16<Pluck, Fret, Touch, Twang> (in, x, xp, i, k, odd);
     }
     if (Pluck)
-        nextDots[0] = sumLanes16 (pluckDot);
+        nextDots[0] = sumLanes16 (_mm512_add_ps (even.pluck, odd.pluck));
     if (Fret)
-        nextDots[1] = sumLanes16 (fretDot);
+        nextDots[1] = sumLanes16 (_mm512_add_ps (even.fret, odd.fret));
     if (Touch)
-        nextDots[2] = sumLanes16 (touchDot);
-    return sumLanes16 (out);
+        nextDots[2] = sumLanes16 (_mm512_add_ps (even.touch, odd.touch));
+    return sumLanes16 (_mm512_add_ps (even.out, odd.out));
 }
 
 int StringVoice::widestModalWidth() noexcept
