@@ -282,3 +282,69 @@ TEST (StringLifecycle, RenderingRecomputingAndInstallingConcurrentlyIsSafe)
     EXPECT_GT (blocks.load(), 100);
     EXPECT_GT (host.plugin.precomputationThread.installCount(), 6);
 }
+
+// A channel-1 note at sample 100 with no chord-detection delay sounds from sample 100:
+// the strings render 0..99, the gesture is applied, and they render from 100 on.
+TEST (StringLifecycle, ANoteSoundsFromItsOwnSample)
+{
+    TovalinPlugin plugin;
+    plugin.setPlayConfigDetails (0, 2, 44100, 512);
+    plugin.prepareToPlay (44100, 512);
+    plugin.setPreference ("chordsDetectionDelay", 0);
+    juce::AudioBuffer<float> buffer (2, 512);
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (1, 64, (juce::uint8) 110), 100);
+    plugin.processBlock (buffer, midi);
+    EXPECT_EQ (buffer.getMagnitude (0, 0, 100), 0.0f);
+    EXPECT_GT (buffer.getMagnitude (0, 100, 412), 0.0f);
+    EXPECT_EQ (plugin.fingering.note[2], 64) << "note 64 is played on string 2";
+    EXPECT_EQ (plugin.fingering.fret[2], 2);
+}
+
+// When the last string falls silent the body filter is told that its input rests, at
+// the end of the first block in which no voice rendered; a new note wakes it.
+TEST (StringLifecycle, TheBodyFilterLearnsWhenTheStringsFallSilent)
+{
+    Host host;
+    juce::MidiBuffer on, off;
+    on.addEvent (juce::MidiMessage::noteOn (3, 60, (juce::uint8) 100), 0);
+    off.addEvent (juce::MidiMessage::noteOff (3, 60), 0);
+    host.block (on);
+    host.block();
+    EXPECT_FALSE (host.plugin.convolver.isTailCounting());
+    host.block (off);
+    int blocks = 0;
+    while (! host.allIdle() && blocks < 20)
+    {
+        host.block();
+        ++blocks;
+    }
+    ASSERT_TRUE (host.allIdle());
+    host.block();
+    EXPECT_TRUE (host.plugin.convolver.isTailCounting());
+    host.block (on);
+    EXPECT_FALSE (host.plugin.convolver.isTailCounting());
+}
+
+// A block whose strings blow up resets the engine; the next block starts from silence.
+TEST (StringLifecycle, AnArithmeticFaultResetsTheEngine)
+{
+    Host host;
+    host.playOnEveryString();
+    host.block();
+    {
+        const juce::ScopedLock sl (host.plugin.stringsLock);
+        StringVoice& voice = *host.plugin.voices[0];
+        for (int i = 0; i < voice.modeCount; ++i)
+            voice.state[i] = 3e38f; // the next update overflows
+    }
+    host.block();
+    for (const auto& v : host.plugin.voices)
+        EXPECT_TRUE (v->idle);
+    EXPECT_EQ (host.plugin.fingering.note[0], -1);
+    for (size_t i = host.recorded.size() - 256; i < host.recorded.size(); ++i)
+        ASSERT_TRUE (std::isfinite (host.recorded[i]));
+    host.block();
+    for (size_t i = host.recorded.size() - 256; i < host.recorded.size(); ++i)
+        ASSERT_EQ (host.recorded[i], 0.0f);
+}

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -300,4 +302,39 @@ TEST_F (Renderer, TheProgramReportsBadUsageOnStderr)
     EXPECT_EQ (WEXITSTATUS (status), 2);
     const auto err = readBytes (errFile);
     EXPECT_NE (std::string (err.begin(), err.end()).find ("unsupported rate"), std::string::npos);
+}
+
+// The trace shows where the notes are played, block by block; -t shifts the notes.
+TEST_F (Renderer, TheTraceFollowsTheFingeringAndTransposeShiftsNotes)
+{
+    const std::string midi = smallMidiFile ("trace.mid"); // note 64 for 0.5 s
+    ASSERT_EQ (render ({"-q", "--tail", "0.2", "-o", path ("t.wav"), "--trace", path ("trace.jsonl"), midi}).status, 0);
+    const auto bytes = readBytes (path ("trace.jsonl"));
+    const std::string trace (bytes.begin(), bytes.end());
+    EXPECT_NE (trace.find ("\"notes\": [-1, -1, 64, -1, -1, -1]"), std::string::npos) << trace;
+    EXPECT_NE (trace.find ("\"frets\": [-1, -1, 2, -1, -1, -1]"), std::string::npos);
+    EXPECT_NE (trace.find ("\"states\": [\"Free\", \"Free\", \"Single\", \"Free\", \"Free\", \"Free\"]"),
+               std::string::npos);
+    EXPECT_NE (trace.find ("\"notes\": [-1, -1, -1, -1, -1, -1]"), std::string::npos) << "the release is traced too";
+    EXPECT_EQ (trace.rfind ("{\"time\": ", 0), 0u);
+
+    const RenderRun shifted = render ({"-q", "--tail", "0", "-o", path ("u.wav"), "-t", "-5", "--trace", "-", midi});
+    ASSERT_EQ (shifted.status, 0);
+    EXPECT_NE (shifted.out.find ("\"notes\": [-1, 59, -1, -1, -1, -1]"), std::string::npos) << shifted.out;
+}
+
+TEST_F (Renderer, TheDemoSounds)
+{
+    ASSERT_EQ (render ({"-q", "--format", "float32", "-o", path ("demo.wav")}).status, 0);
+    const auto bytes = readBytes (path ("demo.wav"));
+    double peak = 0;
+    for (size_t i = 68; i + 4 <= bytes.size(); i += 4)
+    {
+        float v;
+        std::memcpy (&v, bytes.data() + i, 4);
+        ASSERT_TRUE (std::isfinite (v));
+        peak = std::max (peak, (double) std::abs (v));
+    }
+    EXPECT_GT (peak, 0.005);
+    EXPECT_LT (peak, 1.0);
 }
