@@ -15,59 +15,133 @@ void Guitarist::setStrings (Voices* v, Params* p, const ExcitationTable* e) noex
     excitation = e;
 }
 
+StringVoice* Guitarist::voiceOf (int s) const noexcept
+{
+    if (voices == nullptr || s < 0 || s >= StringCount)
+        return nullptr;
+    return (*voices)[(size_t) s].get();
+}
+
+// ---------------------------------------------------------------------------------
+// Routing and held keys
+
 void Guitarist::handleNoteEvent (const juce::MidiMessage& message, int sampleOffset) noexcept
 {
     now = sampleOffset;
-    const int channel = message.getChannel();
-    const int note = message.getNoteNumber();
+    TranscriptionMode& mode = message.getChannel() == 1 ? static_cast<TranscriptionMode&> (chordsMode)
+                                                        : static_cast<TranscriptionMode&> (perStringMode);
     if (message.isNoteOn())
-    {
-        if (channel == 1)
-        {
-            if (note >= LowestNote && note <= HighestNote)
-                scheduleNote (note, message.getVelocity(), chordDetectionDelay);
-        }
-        else
-            perStringNoteOn (channel, note, message.getVelocity());
-    }
+        mode.noteOn (message);
     else if (message.isNoteOff())
-    {
-        if (channel != 1)
-        {
-            perStringNoteOff (channel, note);
-            return;
-        }
-        for (int s = 0; s < StringCount; ++s)
-            if (fingering.note[s] == note)
-            {
-                fingering.clearString (s);
-                releaseString (s, false);
-                return;
-            }
-        // A note released before its delayed start never sounds.
-        delayedEvents.removeFirstWithNote (note);
-    }
+        mode.noteOff (message);
 }
 
-void Guitarist::perStringNoteOn (int channel, int note, int velocity) noexcept
+void Guitarist::countKeyDown (int note) noexcept { ++heldKeyCount[note & 127]; }
+
+bool Guitarist::countKeyUp (int note) noexcept
 {
-    const int s = channel - 2;
+    int& count = heldKeyCount[note & 127];
+    if (count > 0)
+        --count;
+    return count == 0;
+}
+
+void TranscriptionPerStringMode::noteOn (const juce::MidiMessage& message) noexcept
+{
+    const int s = message.getChannel() - 2;
     if (s < 0 || s >= StringCount)
         return;
+    const int note = message.getNoteNumber();
+    guitarist.countKeyDown (note);
     const int fret = note - OpenNote[s];
     if (fret < 0 || fret >= FretCount[s])
         return;
-    fingering.setString (s, note, fret, StringState::Single);
-    playString (velocity, s, fret, false, false);
+    guitarist.getFingering().setString (s, note, fret, StringState::Single);
+    guitarist.playString (message.getVelocity(), s, fret, false, false);
 }
 
-void Guitarist::perStringNoteOff (int channel, int note) noexcept
+void TranscriptionPerStringMode::noteOff (const juce::MidiMessage& message) noexcept
 {
-    const int s = channel - 2;
-    if (s < 0 || s >= StringCount || fingering.note[s] != note)
+    const int s = message.getChannel() - 2;
+    if (s < 0 || s >= StringCount)
         return;
-    fingering.clearString (s);
-    releaseString (s, false);
+    const int note = message.getNoteNumber();
+    if (! guitarist.countKeyUp (note))
+        return;
+    Fingering& f = guitarist.getFingering();
+    if (f.note[s] == note)
+    {
+        f.clearString (s);
+        guitarist.releaseString (s, false);
+    }
+}
+
+void TranscriptionChordsMode::noteOn (const juce::MidiMessage& message) noexcept
+{
+    guitarist.countKeyDown (message.getNoteNumber());
+    guitarist.singleNoteOn (message.getNoteNumber(), message.getVelocity());
+}
+
+void TranscriptionChordsMode::noteOff (const juce::MidiMessage& message) noexcept
+{
+    if (! guitarist.countKeyUp (message.getNoteNumber()))
+        return;
+    guitarist.singleNoteOff (message.getNoteNumber());
+}
+
+// ---------------------------------------------------------------------------------
+// The single-note path and the queue
+
+void Guitarist::singleNoteOn (int n, int velocity) noexcept
+{
+    if (legato)
+        for (int s = 0; s < StringCount; ++s)
+        {
+            const int distance = std::abs (fingering.note[s] - n);
+            const int fret = n - OpenNote[s];
+            // A free string has note -1 and never qualifies.
+            if (fingering.note[s] != -1 && distance >= 1 && distance <= 3 && fret >= 0 && fret < FretCount[s])
+            {
+                scheduleString (s, n, fret, velocity, chordDetectionDelay, (int) StringState::Legato);
+                return;
+            }
+        }
+    if (n >= LowestNote && n <= HighestNote)
+        scheduleNote (n, velocity, chordDetectionDelay);
+}
+
+void Guitarist::singleNoteOff (int note) noexcept
+{
+    for (int s = 0; s < StringCount; ++s)
+        if (fingering.note[s] == note)
+        {
+            fingering.clearString (s);
+            releaseString (s, false);
+            return;
+        }
+    // A note released before its delayed start never sounds.
+    cancelPending (note);
+}
+
+void Guitarist::scheduleNote (int note, int velocity, int delay) noexcept
+{
+    DelayedEvent e;
+    e.note = note;
+    e.velocity = (std::uint8_t) velocity;
+    e.type = (int) StringState::Single;
+    delayedEvents.append (e, now + delay);
+}
+
+void Guitarist::scheduleString (int string, int note, int fret, int velocity, int delay, int type) noexcept
+{
+    DelayedEvent e;
+    e.string = string;
+    e.note = note;
+    e.fret = fret;
+    e.velocity = (std::uint8_t) velocity;
+    e.type = type;
+    e.assigned = true;
+    delayedEvents.append (e, now + delay);
 }
 
 bool Guitarist::peekNextEventTime (int& time) const noexcept
@@ -88,6 +162,16 @@ void Guitarist::processDueEvent (int time) noexcept
         return;
     fingering.setStringFromFret (e.string, e.fret, (StringState) e.type);
     playString (e.velocity, e.string, e.fret, e.type == (int) StringState::Chord, e.type == (int) StringState::Legato);
+}
+
+void Guitarist::advanceQueue (int blockLength) noexcept { delayedEvents.advance (blockLength); }
+
+void Guitarist::resetPerformance() noexcept
+{
+    delayedEvents.clear();
+    for (int& count : heldKeyCount)
+        count = 0;
+    chordsMode.reset();
 }
 
 bool Guitarist::assignString (int n, int& string, int& fret) const noexcept
@@ -125,57 +209,68 @@ bool Guitarist::assignString (int n, int& string, int& fret) const noexcept
     return true;
 }
 
-void Guitarist::playString (int velocity, int s, int fret, bool chord, bool legato) noexcept
+// ---------------------------------------------------------------------------------
+// Gestures on the voices
+
+void Guitarist::playString (int velocity, int s, int fret, bool chord, bool legatoChange) noexcept
 {
-    if (voices == nullptr || (*voices)[(size_t) s] == nullptr)
+    StringVoice* voice = voiceOf (s);
+    if (voice == nullptr)
         return;
-    StringVoice& voice = *(*voices)[(size_t) s];
     StringParams& p = (*params)[(size_t) s];
     const int level = juce::jlimit (0, ExcitationTable::Levels - 1, velocity);
 
-    if (! legato)
+    if (! legatoChange)
     {
         const GestureRecord& g = excitation->gestures[level];
         const FrictionRecord& f = excitation->frictions[level];
-        if (! voice.pluck)
-            voice.pluck.emplace (f, g, voice.sampleRate);
+        if (! voice->pluck)
+            voice->pluck.emplace (f, g, voice->sampleRate);
         else
         {
-            voice.pluck->restart();
-            voice.clearTwang();
+            voice->pluck->restart();
+            voice->clearTwang();
         }
         float target = g.amplitude * g.amplitude;
         if (chord)
         {
             // A chord string still sounding does not drop in level too abruptly.
-            const float current = voice.currentGain();
+            const float current = voice->currentGain();
             if (p.volumeFactor * target - current < -0.45f && p.volumeFactor > 0.0f)
                 target = (current - 0.45f) / p.volumeFactor;
         }
         p.velocityGain = target;
-        voice.updateGain();
+        voice->updateGain();
     }
 
-    voice.damping.reset();
-    voice.fretting.reset();
-    voice.fretting.emplace (voice.sampleRate, p.fretStiffness);
-    voice.setFret (fret);
-    voice.getModel()->refreshPluckInput();
-    voice.activate();
+    voice->damping.reset();
+    voice->fretting.reset();
+    voice->fretting.emplace (voice->sampleRate, p.fretStiffness);
+
+    if (touchMode == TouchMode::Palm)
+        applyPalmTouch (s);
+    else if (touchMode == TouchMode::Harmonics)
+        applyHarmonicTouch (s, fret);
+
+    voice->setFret (fret);
+    voice->getModel()->refreshPluckInput();
+    voice->activate();
 }
 
-void Guitarist::releaseString (int s, bool /*forced*/) noexcept
+void Guitarist::releaseString (int s, bool forced) noexcept
 {
-    if (voices == nullptr || (*voices)[(size_t) s] == nullptr)
+    if (! forced && sustain)
+        return; // the string rings on
+    StringVoice* voice = voiceOf (s);
+    if (voice == nullptr)
         return;
-    StringVoice& voice = *(*voices)[(size_t) s];
-    if (voice.fretting)
-        voice.fretting->lift();
-    voice.touch.reset();
-    voice.damping.reset();
-    voice.damping.emplace (voice.sampleRate);
-    voice.startReleaseFade();
-    voice.activate();
+    if (voice->fretting)
+        voice->fretting->lift();
+    removeTouch (s);
+    voice->damping.reset();
+    voice->damping.emplace (voice->sampleRate);
+    voice->startReleaseFade();
+    voice->activate();
 }
 
 void Guitarist::releaseAll() noexcept
@@ -184,17 +279,76 @@ void Guitarist::releaseAll() noexcept
         releaseString (s, true);
 }
 
-void Guitarist::advanceQueue (int blockLength) noexcept { delayedEvents.advance (blockLength); }
-
-void Guitarist::resetPerformance() noexcept { delayedEvents.clear(); }
-
-void Guitarist::scheduleNote (int note, int velocity, int delay) noexcept
+void Guitarist::releaseOrphans() noexcept
 {
-    DelayedEvent e;
-    e.note = note;
-    e.velocity = (std::uint8_t) velocity;
-    e.type = (int) StringState::Single;
-    delayedEvents.append (e, now + delay);
+    for (int s = 0; s < StringCount; ++s)
+    {
+        StringVoice* voice = voiceOf (s);
+        if (voice != nullptr && ! voice->idle && fingering.note[s] == -1)
+            releaseString (s, true);
+    }
+}
+
+void Guitarist::applyPalmTouch (int s) noexcept
+{
+    StringVoice* voice = voiceOf (s);
+    if (voice == nullptr)
+        return;
+    const StringParams& p = (*params)[(size_t) s];
+    voice->touch.reset();
+    voice->getModel()->preparePalmTouch();
+    voice->touch.emplace (0, voice->sampleRate, p.palmStrength, p.palmDepth, 0);
+}
+
+void Guitarist::applyHarmonicTouch (int s, int fret) noexcept
+{
+    StringVoice* voice = voiceOf (s);
+    if (voice == nullptr)
+        return;
+    const StringParams& p = (*params)[(size_t) s];
+    voice->touch.reset();
+    voice->getModel()->prepareHarmonicTouch (fret);
+    voice->touch.emplace (1, voice->sampleRate, p.harmonicStrength, p.harmonicDepth, p.harmonicTouchSamples);
+}
+
+void Guitarist::removeTouch (int s) noexcept
+{
+    if (StringVoice* voice = voiceOf (s))
+        voice->touch.reset();
+}
+
+void Guitarist::setPalm (bool on) noexcept
+{
+    if (on)
+    {
+        for (int s = 0; s < StringCount; ++s)
+            if (fingering.fret[s] != -1)
+                applyPalmTouch (s);
+        touchMode = TouchMode::Palm;
+    }
+    else if (touchMode == TouchMode::Palm)
+    {
+        for (int s = 0; s < StringCount; ++s)
+            removeTouch (s);
+        touchMode = TouchMode::None;
+    }
+}
+
+void Guitarist::setHarmonics (bool on) noexcept
+{
+    if (on)
+    {
+        for (int s = 0; s < StringCount; ++s)
+            if (fingering.fret[s] != -1)
+                applyHarmonicTouch (s, fingering.fret[s]);
+        touchMode = TouchMode::Harmonics;
+    }
+    else if (touchMode == TouchMode::Harmonics)
+    {
+        for (int s = 0; s < StringCount; ++s)
+            removeTouch (s);
+        touchMode = TouchMode::None;
+    }
 }
 
 } // namespace tovalin

@@ -2,6 +2,7 @@
 
 #include "DelayedEventQueue.h"
 #include "Fingering.h"
+#include "TranscriptionMode.h"
 
 #include "engine/Forces.h"
 #include "engine/StringParams.h"
@@ -22,10 +23,13 @@ namespace tovalin
 
     Channel-1 notes wait in the queue for the chord-detection delay (an early note-off
     cancels them), then take a string and fret; channels 2 to 7 play strings 0 to 5 at
-    once. Pluck records come straight from the excitation table by velocity.
+    once. Pluck records come straight from the excitation table by velocity until the
+    velocity curve exists.
 
-    Audio thread: every operation, inside the processor's callback lock; releaseAll
-    also from the precomputation thread's install (which holds the same lock). */
+    Audio thread: the note path and the queue, inside the processor's callback lock.
+    The toggles run on the thread that sets the parameter, under the strings lock (and
+    the callback lock for the touches); releaseAll also from the precomputation
+    thread's install, which holds both. */
 class Guitarist
 {
 public:
@@ -50,6 +54,42 @@ public:
     int chordDetectionDelay = 128;
     bool detectInversions = true;
 
+    enum class TouchMode
+    {
+        None = 0,
+        Palm = 1,
+        Harmonics = 2
+    };
+    TouchMode touchMode = TouchMode::None;
+    bool legato = false;
+    bool sustain = false;
+    /** Notes held per key on channels 1 to 7: a note-off only counts for the last one. */
+    int heldKeyCount[128] = {};
+
+    // Toggles.
+    void setPalm (bool on) noexcept;
+    void setHarmonics (bool on) noexcept;
+    void setLegato (bool on) noexcept { legato = on; }
+    void setSustain (bool on) noexcept { sustain = on; }
+    void setChordDetection (bool on) noexcept { chordsMode.chordDetection = on; }
+    /** Ends the strings that ring only because sustain was on. */
+    void releaseOrphans() noexcept;
+
+    /** The single-note path of the keyboard channel. */
+    void singleNoteOn (int note, int velocity) noexcept;
+    void singleNoteOff (int note) noexcept;
+
+    /** Counts a note-on; for a note-off, false when the key is still held through
+        another note-on (the note-off is then ignored). */
+    void countKeyDown (int note) noexcept;
+    bool countKeyUp (int note) noexcept;
+
+    void scheduleString (int string, int note, int fret, int velocity, int delay, int type) noexcept;
+    /** Removes the first queued event for this note. */
+    void cancelPending (int note) noexcept { delayedEvents.removeFirstWithNote (note); }
+
+    Fingering& getFingering() noexcept { return fingering; }
+
     const DelayedEventQueue& queue() const noexcept { return delayedEvents; }
 
     using Voices = std::array<std::unique_ptr<StringVoice>, 6>;
@@ -65,10 +105,16 @@ public:
     void releaseString (int string, bool forced) noexcept;
     void releaseAll() noexcept;
 
-private:
     void scheduleNote (int note, int velocity, int delay) noexcept;
-    void perStringNoteOn (int channel, int note, int velocity) noexcept;
-    void perStringNoteOff (int channel, int note) noexcept;
+
+private:
+    void applyPalmTouch (int string) noexcept;
+    void applyHarmonicTouch (int string, int fret) noexcept;
+    void removeTouch (int string) noexcept;
+    StringVoice* voiceOf (int string) const noexcept;
+
+    TranscriptionPerStringMode perStringMode{*this};
+    TranscriptionChordsMode chordsMode{*this};
 
     Voices* voices = nullptr;
     Params* params = nullptr;
