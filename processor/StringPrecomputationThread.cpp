@@ -59,7 +59,7 @@ bool StringPrecomputationThread::recomputePass()
         // lock, in the processor's one lock order.
         const juce::ScopedLock cl (processor.getCallbackLock());
         const juce::ScopedLock sl (processor.stringsLock);
-        const juce::ScopedLock pl (processor.parameterLock);
+        const juce::ScopedLock pl (processor.parameters.parameterLock);
         if (generation != processor.stringsGeneration || paused)
             return false; // the strings were rebuilt meanwhile
 

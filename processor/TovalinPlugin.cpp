@@ -1,6 +1,9 @@
 #include "TovalinPlugin.h"
 
 #include "ChunkLoop.h"
+#include "HostParameter.h"
+
+#include "../engine/SoundNames.h"
 
 #include "../engine/StringConstants.h"
 #include "../engine/StringPrecomputation.h"
@@ -148,10 +151,18 @@ TovalinPlugin::TovalinPlugin()
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
 
+    // The host sees the parameters by id.
+    for (int id = 0; id < ParameterTable::Count; ++id)
+        addParameter (new HostParameter (*this, parameters.get (id), id));
+    // The pluck records follow "Excitation type" from the start.
+    const double excitation = parameters.get (ParameterTable::ExcitationType).value;
+    excitationTable.build (excitation * excitation * excitation * excitation * excitation);
+
+    const SoundControls controls = currentSoundControls();
     for (int s = 0; s < 6; ++s)
     {
         stringParams[(size_t) s].stringIndex = s;
-        recomputeParams (stringParams[(size_t) s], soundControls, stringPreferences(), &flatAdmittance());
+        recomputeParams (stringParams[(size_t) s], controls, stringPreferences(), &flatAdmittance());
     }
     buildStrings (false);
 
@@ -231,19 +242,195 @@ void TovalinPlugin::initializeStrings()
     firstPrepare = false;
 }
 
-void TovalinPlugin::setSoundControls (const SoundControls& controls)
+juce::StringArray TovalinPlugin::guitarChoices()
 {
+    juce::StringArray names;
+    for (const char* n : GuitarNames)
+        names.add (n);
+    return names;
+}
+
+juce::StringArray TovalinPlugin::roomChoices()
+{
+    juce::StringArray names;
+    for (const char* n : RoomNames)
+        names.add (n);
+    return names;
+}
+
+void TovalinPlugin::setSoundControls (const SoundControls& c)
+{
+    using P = ParameterTable;
+    auto set = [this] (int id, float v)
     {
-        const juce::ScopedLock pl (parameterLock);
-        soundControls = controls;
-    }
-    precomputationThread.requestRecompute();
+        if (parameters.get (id).value != v)
+            setParameterNotifyingHost (id, v);
+    };
+    auto& guitar = static_cast<StepParam&> (parameters.get (P::GuitarType));
+    set (P::GuitarType, guitar.valueForText (c.guitarType));
+    set (P::StringType, c.stringType == "Nylon" ? 0.0f : 1.0f);
+    set (P::AttackPlace, c.attackPlace);
+    set (P::Volume, c.volume);
+    set (P::Impedance, c.impedance);
+    set (P::Color, c.color);
+    set (P::Inharmonicity, c.inharmonicity);
+    set (P::StrummingSpeed, c.strummingSpeed);
+    set (P::VibratoFrequency, c.vibratoFrequency);
+    set (P::PitchBend, c.pitchBend);
+    set (P::VibratoMaxFrequency, c.vibratoMaxFrequency);
+    set (P::PalmMuteAmount, c.palmMuteAmount);
+    set (P::HarmonicsAmount, c.harmonicsAmount);
+    set (P::Twang, c.twang);
 }
 
 SoundControls TovalinPlugin::currentSoundControls() const
 {
-    const juce::ScopedLock pl (parameterLock);
-    return soundControls;
+    using P = ParameterTable;
+    const juce::ScopedLock pl (parameters.parameterLock);
+    auto value = [this] (int id) { return parameters.get (id).value.load(); };
+    SoundControls c;
+    c.guitarType = parameters.get (P::GuitarType).getText().toStdString();
+    c.stringType = parameters.get (P::StringType).getText().toStdString();
+    c.attackPlace = value (P::AttackPlace);
+    c.volume = value (P::Volume);
+    c.impedance = value (P::Impedance);
+    c.color = value (P::Color);
+    c.inharmonicity = value (P::Inharmonicity);
+    c.strummingSpeed = value (P::StrummingSpeed);
+    c.vibratoFrequency = value (P::VibratoFrequency);
+    c.pitchBend = value (P::PitchBend);
+    c.vibratoMaxFrequency = value (P::VibratoMaxFrequency);
+    c.palmMuteAmount = value (P::PalmMuteAmount);
+    c.harmonicsAmount = value (P::HarmonicsAmount);
+    c.twang = value (P::Twang);
+    return c;
+}
+
+void TovalinPlugin::setParameterNotifyingHost (int id, float newValue)
+{
+    if (auto* p = getParameters()[id])
+        p->setValueNotifyingHost (newValue);
+}
+
+void TovalinPlugin::setParameter (int id, float x)
+{
+    using P = ParameterTable;
+    if (disabled || id < 0 || id >= P::Count)
+        return;
+
+    // Changes whose side effects reach what the audio thread plays take the callback
+    // lock and the strings lock first, then the parameter lock: the processor's one
+    // lock order. From the audio thread (mapped actions) the callback lock is held.
+    const bool touchesPlaying = id == P::Volume || id == P::ExcitationType || id == P::VibratoFrequency ||
+                                id == P::PitchBend || id == P::ToggleHarmonics || id == P::TogglePalm ||
+                                id == P::ToggleLegato || id == P::ToggleSustain || id == P::ToggleChords;
+    std::unique_ptr<juce::ScopedLock> callbackLock, strings;
+    if (touchesPlaying)
+    {
+        callbackLock = std::make_unique<juce::ScopedLock> (getCallbackLock());
+        strings = std::make_unique<juce::ScopedLock> (stringsLock);
+    }
+
+    Param& p = parameters.get (id);
+    bool significant;
+    {
+        const juce::ScopedLock pl (parameters.parameterLock);
+        significant = p.hasChangedEnough (x);
+        // The strings that ring only through sustain end before sustain goes off.
+        if (significant && id == P::ToggleSustain && x < 0.5f)
+            guitarist.releaseOrphans();
+        p.setValue (x, significant);
+    }
+    if (! significant)
+        return;
+
+    const bool on = x >= 0.5f;
+    switch (id)
+    {
+        case P::GuitarType:
+            if (! restoringState)
+                updateBodyAndRoom (true);
+            break;
+        case P::RoomType:
+        case P::Mix:
+            if (! restoringState)
+                updateBodyAndRoom (false);
+            break;
+        case P::Volume:
+            for (int s = 0; s < 6; ++s)
+            {
+                recomputeVolume (stringParams[(size_t) s], x);
+                voices[(size_t) s]->updateGain();
+            }
+            break;
+        case P::ExcitationType:
+            excitationTable.build ((double) x * x * x * x * x);
+            break;
+        case P::VibratoFrequency:
+            for (auto& m : liveModels)
+                m->setVibrato (x);
+            break;
+        case P::PitchBend:
+            for (auto& m : liveModels)
+                m->setBend (x);
+            break;
+        case P::ToggleHarmonics:
+        case P::TogglePalm:
+        {
+            const bool harmonics = id == P::ToggleHarmonics;
+            if (harmonics)
+                guitarist.setHarmonics (on);
+            else
+                guitarist.setPalm (on);
+            const int other = harmonics ? P::TogglePalm : P::ToggleHarmonics;
+            if (on && parameters.get (other).isActive())
+                setParameterNotifyingHost (other, 0.0f);
+            break;
+        }
+        case P::ToggleLegato:
+            guitarist.setLegato (on);
+            break;
+        case P::ToggleSustain:
+            guitarist.setSustain (on);
+            break;
+        case P::ToggleChords:
+            guitarist.setChordDetection (on);
+            break;
+        default: // the parameters that shape the strings
+            if (! restoringState)
+                precomputationThread.requestRecompute();
+            break;
+    }
+
+    if (! restoringState)
+        sendChangeMessage();
+}
+
+void TovalinPlugin::readParameters (const juce::XmlElement& parent)
+{
+    for (auto* e : parent.getChildIterator())
+    {
+        if (! e->hasTagName ("Parameter") || ! e->hasAttribute ("id") || ! e->hasAttribute ("value"))
+            continue;
+        const int id = e->getIntAttribute ("id");
+        if (id < 0 || id >= ParameterTable::Count)
+            continue;
+        setParameterNotifyingHost (id, (float) e->getDoubleAttribute ("value"));
+        const juce::ScopedLock pl (parameters.parameterLock);
+        Param& p = parameters.get (id);
+        p.forced = e->getIntAttribute ("auto", 0) == 1;
+        if (p.forced)
+            p.forcePending = true;
+    }
+}
+
+void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
+{
+    if (disabled)
+        return;
+    // No body filter is loaded yet; the guitar's admittance still reaches the strings.
+    if (recomputeStrings)
+        precomputationThread.requestRecompute();
 }
 
 bool TovalinPlugin::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -400,4 +587,9 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
         return;
 }
 
+} // namespace tovalin
+
+namespace tovalin
+{
+void HostParameter::setValue (float newValue) { processor.setParameter (id, newValue); }
 } // namespace tovalin

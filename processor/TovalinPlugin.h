@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ParameterTable.h"
 #include "RateConverter.h"
 #include "StringPrecomputationThread.h"
 
@@ -93,19 +94,36 @@ public:
         live model. Called by prepareToPlay. */
     void initializeStrings();
 
-    /** New values for the parameters that shape the strings: stored under the
-        parameter lock, then the strings are recomputed on the precomputation thread.
-        Any thread. */
+    /** New values for the parameters that shape the strings, through the host
+        parameters (as an editor would set them); the strings are then recomputed on
+        the precomputation thread. Any thread. */
     void setSoundControls (const SoundControls& controls);
 
-    /** A copy of the current string-shaping values, read under the parameter lock. */
+    /** The string-shaping values of the current parameters, read under the parameter
+        lock. */
     SoundControls currentSoundControls() const;
+
+    /** A parameter change by id (the host's and every component's path): stores the
+        value, and when the change is significant performs its side effect. Any
+        thread, the audio thread included (mapped actions). */
+    void setParameter (int id, float newValue);
+
+    /** setParameter, then the host is told (what editors, actions and presets use). */
+    void setParameterNotifyingHost (int id, float newValue);
+
+    /** Applies the "Parameter" elements of parent (presets, state). */
+    void readParameters (const juce::XmlElement& parent);
+
+    /** The body filter is rebuilt from "Guitar type", "Room type" and "Mix"; the
+        strings are recomputed when asked (a new guitar brings a new admittance). */
+    void updateBodyAndRoom (bool recomputeStrings);
 
     StringPreferences stringPreferences() const noexcept { return {settings.bend, settings.harmonics}; }
 
     /** The root tag of the state chunk. */
     static constexpr const char* stateTag = "TovalinSettings";
 
+    ParameterTable parameters{guitarChoices(), roomChoices()};
     juce::MidiKeyboardState keyboardState;
     float hostSampleRate = 0.0f;
     bool rateSupported = true;
@@ -132,10 +150,11 @@ public:
     ActionMapper2 actionMapper;
     std::array<StringParams, 6> stringParams;
     juce::CriticalSection stringsLock;
-    /** Guards soundControls; the parameter table takes it over. */
-    juce::CriticalSection parameterLock;
     RateConverter rateConverter;
     StringPrecomputationThread precomputationThread{*this};
+
+    static juce::StringArray guitarChoices();
+    static juce::StringArray roomChoices();
 
 private:
     struct ChunkClient;
@@ -144,7 +163,6 @@ private:
     void renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination);
 
     Vector<float> mixBuffer{RateConverter::MaxChunk};
-    SoundControls soundControls;
     FloatingPointGuard floatingPointGuard;
     /** MIDI events of a block that rendered no engine samples (a block no longer than
         the converter's leftover): delivered at the start of the next block. */

@@ -1,0 +1,195 @@
+#include "processor/TovalinPlugin.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace tovalin;
+using P = ParameterTable;
+
+namespace
+{
+struct Parameters : ::testing::Test
+{
+    TovalinPlugin plugin;
+    Param& param (int id) { return plugin.parameters.get (id); }
+};
+
+/** What the host is told. */
+struct HostRecorder : juce::AudioProcessorListener
+{
+    std::vector<std::pair<int, float>> changes;
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
+    {
+        changes.emplace_back (index, value);
+    }
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+};
+} // namespace
+
+TEST_F (Parameters, TwentyTwoInTheirOrderWithTheirDefaults)
+{
+    ASSERT_EQ (plugin.getParameters().size(), 22);
+    EXPECT_EQ (plugin.getParameters()[4]->getName (100), juce::String ("Volume"));
+    EXPECT_EQ (plugin.parameters.allNames[0], juce::String ("Volume"));
+    EXPECT_EQ (plugin.parameters.allNames[14], juce::String ("Guitar type"));
+    EXPECT_EQ (plugin.parameters.listedNames.size(), 18);
+    EXPECT_EQ (plugin.parameters.listedNames[17], juce::String ("Toggle sustain"));
+    EXPECT_FLOAT_EQ (param (P::RoomType).value, 0.6f);
+    EXPECT_EQ (param (P::RoomType).getText(), juce::String ("Medium 2"));
+    EXPECT_EQ (param (P::ToggleChords).getText(), juce::String ("On"));
+    EXPECT_FLOAT_EQ (param (P::PitchBend).neutralValue, 0.5f);
+    EXPECT_TRUE (plugin.getParameters()[13]->isMetaParameter());
+    EXPECT_FALSE (plugin.getParameters()[15]->isMetaParameter());
+    int id = -1;
+    EXPECT_TRUE (plugin.parameters.findId ("Twang", id));
+    EXPECT_EQ (id, 21);
+}
+
+TEST_F (Parameters, OnlyChangesOfMoreThanOneIn128Count)
+{
+    plugin.setParameter (P::Color, 0.505f);
+    EXPECT_FLOAT_EQ (param (P::Color).value, 0.505f) << "stored";
+    EXPECT_FALSE (plugin.precomputationThread.isRecomputePending()) << "but nothing triggered";
+    plugin.setParameter (P::Color, 0.51f);
+    EXPECT_TRUE (plugin.precomputationThread.isRecomputePending());
+    EXPECT_FLOAT_EQ (param (P::Color).lastFiredValue, 0.51f) << "the new reference";
+}
+
+TEST_F (Parameters, StepsRoundAndNameTheirChoices)
+{
+    struct Case
+    {
+        int id;
+        float value;
+        const char* text;
+    };
+    for (const Case c : {Case{P::GuitarType, 0.06f, "Corvan's Classical"}, Case{P::GuitarType, 1.0f, "Vastro's Gypsy"},
+                         Case{P::GuitarType, 0.5f, "Tamsk's Folk"}, Case{P::RoomType, 0.65f, "Medium 2"},
+                         Case{P::StringType, 0.7f, "Steel"}})
+    {
+        plugin.setParameter (c.id, c.value);
+        EXPECT_EQ (param (c.id).getText(), juce::String (c.text)) << c.value;
+        EXPECT_FLOAT_EQ (plugin.getParameters()[c.id]->getValue(), c.value);
+    }
+    EXPECT_FALSE (param (P::RoomType).hasChangedEnough (0.62f)) << "the same step";
+    EXPECT_FLOAT_EQ (param (P::RoomType).valueForText ("Large 2"), 1.0f);
+    EXPECT_FLOAT_EQ (param (P::RoomType).valueForText ("large 2"), 0.0f) << "exact names only";
+    EXPECT_FLOAT_EQ (param (P::ToggleChords).valueForText ("maybe"), 1.0f) << "a toggle's default";
+}
+
+TEST_F (Parameters, AForcedToggleReadsOnUntilAnotherValueArrives)
+{
+    Param& palm = param (P::TogglePalm);
+    {
+        const juce::ScopedLock pl (plugin.parameters.parameterLock);
+        palm.forced = true;
+        palm.forcePending = true;
+    }
+    plugin.setParameterNotifyingHost (P::TogglePalm, palm.getForcedValue());
+    EXPECT_FLOAT_EQ (palm.value, 0.9888f);
+    EXPECT_EQ (palm.getText(), juce::String ("On"));
+    EXPECT_TRUE (palm.forced);
+    plugin.setParameterNotifyingHost (P::TogglePalm, 1.0f);
+    EXPECT_FALSE (palm.forced);
+    EXPECT_FLOAT_EQ (palm.value, 1.0f);
+}
+
+TEST_F (Parameters, PalmAndHarmonicsSwitchEachOtherOffAsTheHostSees)
+{
+    HostRecorder host;
+    plugin.addListener (&host);
+    plugin.setParameterNotifyingHost (P::ToggleHarmonics, 1.0f);
+    plugin.setParameterNotifyingHost (P::TogglePalm, 1.0f);
+    EXPECT_FLOAT_EQ (param (P::ToggleHarmonics).value, 0.0f);
+    EXPECT_FLOAT_EQ (param (P::TogglePalm).value, 1.0f);
+    const auto harmonicsOff = std::find (host.changes.begin(), host.changes.end(), std::make_pair (13, 0.0f));
+    EXPECT_NE (harmonicsOff, host.changes.end()) << "the host is told that harmonics went off";
+    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::Palm);
+
+    plugin.setParameterNotifyingHost (P::TogglePalm, 0.0f);
+    EXPECT_FLOAT_EQ (param (P::ToggleHarmonics).value, 0.0f) << "switching one off leaves the other";
+    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::None);
+    plugin.removeListener (&host);
+}
+
+TEST_F (Parameters, ReadParametersSkipsWhatItCannotUse)
+{
+    juce::XmlElement preset ("Preset");
+    auto add = [&preset] (const char* id, const char* value, const char* forced = nullptr)
+    {
+        auto* e = preset.createNewChildElement ("Parameter");
+        if (id != nullptr)
+            e->setAttribute ("id", id);
+        if (value != nullptr)
+            e->setAttribute ("value", value);
+        if (forced != nullptr)
+            e->setAttribute ("auto", forced);
+    };
+    add ("30", "0.9");
+    add ("6", nullptr);
+    add (nullptr, "0.9");
+    add ("21", "0.25");
+    add ("15", "0.9888", "1");
+    preset.createNewChildElement ("Other")->setAttribute ("id", 6);
+    plugin.readParameters (preset);
+    EXPECT_FLOAT_EQ (param (P::Color).value, 0.5f);
+    EXPECT_FLOAT_EQ (param (P::Twang).value, 0.25f);
+    EXPECT_TRUE (param (P::ToggleLegato).forced);
+    EXPECT_TRUE (plugin.guitarist.legato);
+
+    juce::XmlElement written ("Preset");
+    plugin.parameters.writeParameters (written);
+    ASSERT_EQ (written.getNumChildElements(), 22);
+    EXPECT_EQ (written.getChildElement (21)->getStringAttribute ("title"), juce::String ("Twang"));
+    EXPECT_EQ (written.getChildElement (15)->getIntAttribute ("auto"), 1);
+}
+
+TEST_F (Parameters, ChangesWhileRestoringStateRequestNoRecompute)
+{
+    plugin.restoringState = true;
+    plugin.setParameter (P::Impedance, 0.9f);
+    plugin.setParameter (P::GuitarType, 1.0f);
+    EXPECT_FALSE (plugin.precomputationThread.isRecomputePending());
+    EXPECT_FLOAT_EQ (param (P::Impedance).value, 0.9f);
+    plugin.restoringState = false;
+    plugin.setParameter (P::GuitarType, 0.0f);
+    EXPECT_TRUE (plugin.precomputationThread.isRecomputePending()) << "a new guitar brings a new admittance";
+}
+
+TEST_F (Parameters, SideEffectsReachTheStrings)
+{
+    plugin.setPlayConfigDetails (0, 2, 44100, 256);
+    plugin.prepareToPlay (44100, 256);
+    juce::AudioBuffer<float> buffer (2, 256);
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (4, 69, (juce::uint8) 100), 0); // string 2, fret 7
+    {
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        plugin.processBlock (buffer, midi);
+    }
+    StringVoice& voice = *plugin.voices[2];
+
+    plugin.setParameterNotifyingHost (P::Volume, 0.9f);
+    EXPECT_TRUE (voice.gainFading) << "the sounding string glides to its new level";
+    EXPECT_NEAR (plugin.stringParams[2].volumeFactor, std::exp (0.4f * 2.4f), 1e-5);
+
+    plugin.setParameterNotifyingHost (P::PitchBend, 1.0f);
+    EXPECT_TRUE (plugin.liveModels[2]->fretMover.bending);
+    EXPECT_GT (plugin.liveModels[2]->fretMover.bendTarget, 0.0f);
+
+    plugin.setParameterNotifyingHost (P::ExcitationType, 1.0f);
+    EXPECT_FLOAT_EQ (plugin.excitationTable.gestures[0].mass, ExcitationEndpoints::pickSoftGesture.mass);
+
+    // Sustain: a released note rings on, and switching sustain off ends it.
+    plugin.setParameterNotifyingHost (P::ToggleSustain, 1.0f);
+    juce::MidiBuffer off;
+    off.addEvent (juce::MidiMessage::noteOff (4, 69), 0);
+    {
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        plugin.processBlock (buffer, off);
+    }
+    EXPECT_FALSE (voice.damping);
+    plugin.setParameterNotifyingHost (P::ToggleSustain, 0.0f);
+    EXPECT_TRUE (voice.damping);
+}
