@@ -1,6 +1,7 @@
 #include "render/Renderer.h"
 #include "MidiFileBuilder.h"
 #include "render/RenderOptions.h"
+#include "tools/lab/AudioAnalysis.h"
 
 #include <gtest/gtest.h>
 
@@ -337,4 +338,52 @@ TEST_F (Renderer, TheDemoSounds)
     }
     EXPECT_GT (peak, 0.005);
     EXPECT_LT (peak, 1.0);
+}
+
+// End to end: a melody played through the renderer sounds at its pitches, on the
+// strings and frets a guitarist would use.
+TEST_F (Renderer, AMelodySoundsAtItsPitchesOnTheExpectedStrings)
+{
+    struct Note
+    {
+        int number, string, fret;
+    };
+    const Note melody[] = {{52, 0, 0}, {64, 2, 2}, {71, 4, 0}, {78, 5, 2}, {93, 5, 17}};
+    MidiFileBuilder b;
+    auto& t = b.track();
+    for (const Note& n : melody)
+    {
+        MidiFileBuilder::event (t, 0, {0x90, (std::uint8_t) n.number, 96});
+        MidiFileBuilder::event (t, 80, {0x80, (std::uint8_t) n.number, 0}); // held 0.8 s
+        MidiFileBuilder::event (t, 20, {0xB0, 7, 100});                     // a gap of 0.2 s
+    }
+    MidiFileBuilder::endOfTrack (t);
+    writeBytes (path ("melody.mid"), b.build (0, 50)); // 50 ticks per quarter at 120 BPM: 100 ticks a second
+    const RenderRun r = render ({"-q", "--format", "float32", "-c", "1", "--tail", "0.2", "-o", path ("melody.wav"),
+                                 "--trace", path ("melody.jsonl"), path ("melody.mid")});
+    ASSERT_EQ (r.status, 0) << r.err;
+
+    const auto bytes = readBytes (path ("melody.wav"));
+    std::vector<float> y ((bytes.size() - 68) / 4);
+    std::memcpy (y.data(), bytes.data() + 68, y.size() * 4);
+    const auto traceBytes = readBytes (path ("melody.jsonl"));
+    const std::string trace (traceBytes.begin(), traceBytes.end());
+
+    for (size_t i = 0; i < sizeof (melody) / sizeof (melody[0]); ++i)
+    {
+        const Note& n = melody[i];
+        // Written an octave above the sound: note 52 sounds at 82.41 Hz.
+        const double expected = 440.0 * std::pow (2.0, (n.number - 12 - 69) / 12.0);
+        const size_t start = (size_t) ((i * 1.0 + 0.25) * 44100);
+        const double f = lab::peakFrequency (y, start, 16384, expected * 0.97, expected * 1.03, 44100);
+        EXPECT_NEAR (lab::cents (f, expected), 0.0, 2.0) << "note " << n.number;
+
+        std::string notes = "\"notes\": [", frets = "\"frets\": [";
+        for (int s = 0; s < 6; ++s)
+        {
+            notes += (s ? ", " : "") + std::to_string (s == n.string ? n.number : -1);
+            frets += (s ? ", " : "") + std::to_string (s == n.string ? n.fret : -1);
+        }
+        EXPECT_NE (trace.find (frets + "], " + notes + "]"), std::string::npos) << "note " << n.number;
+    }
 }
