@@ -9,6 +9,7 @@
 #include "../engine/StringPrecomputation.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tovalin
 {
@@ -324,11 +325,12 @@ void TovalinPlugin::setParameter (int id, float x)
     const bool touchesPlaying = id == P::Volume || id == P::ExcitationType || id == P::VibratoFrequency ||
                                 id == P::PitchBend || id == P::ToggleHarmonics || id == P::TogglePalm ||
                                 id == P::ToggleLegato || id == P::ToggleSustain || id == P::ToggleChords;
-    std::unique_ptr<juce::ScopedLock> callbackLock, strings;
+    // Held in place, not on the heap: this may run on the audio thread.
+    std::optional<juce::ScopedLock> callbackLock, strings;
     if (touchesPlaying)
     {
-        callbackLock = std::make_unique<juce::ScopedLock> (getCallbackLock());
-        strings = std::make_unique<juce::ScopedLock> (stringsLock);
+        callbackLock.emplace (getCallbackLock());
+        strings.emplace (stringsLock);
     }
 
     Param& p = parameters.get (id);

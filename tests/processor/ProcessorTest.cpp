@@ -301,3 +301,24 @@ TEST_F (Processor, PreferencesFollowTheirRangeRules)
     EXPECT_EQ (plugin.guitarist.chordDetectionDelay, 441);
     EXPECT_FALSE (plugin.setPreference ("volume", 1));
 }
+
+TEST_F (Processor, ParameterChangesOnTheAudioThreadDoNotAllocate)
+{
+    if (! TOVALIN_COUNTS_ALLOCATIONS)
+        GTEST_SKIP() << "allocations are counted in ordinary builds";
+    prepare (44100, 256);
+    juce::AudioBuffer<float> buffer (2, 256);
+    process (buffer);
+    const juce::ScopedLock sl (plugin.getCallbackLock()); // as a mapped action runs
+    allocationCount = 0;
+    countingAllocations = true;
+    for (int i = 0; i < 10; ++i)
+    {
+        plugin.setParameter (ParameterTable::Volume, 0.1f * (float) i);
+        plugin.setParameter (ParameterTable::PitchBend, 0.05f * (float) i);
+        plugin.setParameter (ParameterTable::ToggleLegato, (float) (i % 2));
+        plugin.setParameter (ParameterTable::Color, 0.1f * (float) i);
+    }
+    countingAllocations = false;
+    EXPECT_EQ (allocationCount.load(), 0);
+}
