@@ -270,7 +270,7 @@ void PadPair::startTrajectories (double d, double travel, double restLevel) noex
     restH = h;
 }
 
-void PadPair::advanceTargets (bool append) noexcept
+__attribute__ ((always_inline)) inline void PadPair::advanceTargets (bool append) noexcept
 {
     const double e = trajectoryE;
     targetA[0] = targetA[1];
@@ -286,13 +286,13 @@ void PadPair::advanceTargets (bool append) noexcept
     }
 }
 
-double PadPair::predict (const double* t, const double* pos, double g1, double g2, double g3, double ga,
-                         double gv) noexcept
+inline double PadPair::predict (const double* t, const double* pos, double g1, double g2, double g3, double ga,
+                                double gv) noexcept
 {
     return (11 * t[3] - 18 * t[2] + 9 * t[1] - 2 * t[0]) * gv + g1 * pos[0] + g2 * pos[1] + g3 * pos[2] + ga * t[3];
 }
 
-void PadPair::predictBoth (double& qA, double& qB) const noexcept
+__attribute__ ((always_inline)) inline void PadPair::predictBoth (double& qA, double& qB) const noexcept
 {
     // Pad A in the low lane, pad B in the high lane: the same arithmetic as predict().
     auto pair = [] (double a, double b) { return _mm_set_pd (b, a); };
@@ -314,7 +314,7 @@ void PadPair::predictBoth (double& qA, double& qB) const noexcept
 double PadPair::predictA() const noexcept { return predict (targetA, posA, gamma1, gamma2, gamma3, gammaA, gammaV); }
 double PadPair::predictB() const noexcept { return predict (targetB, posB, gamma1, gamma2, gamma3, gammaA, gammaV); }
 
-void PadPair::movePads (double qA, double qB) noexcept
+__attribute__ ((always_inline)) inline void PadPair::movePads (double qA, double qB) noexcept
 {
     posA[2] = posA[1];
     posA[1] = posA[0];
@@ -333,19 +333,15 @@ ForceFret::ForceFret (float rate, float fretStiffness) noexcept : liftDuration (
     pads.setup (rate, 1e4 * (double) fretStiffness, W, 40.0, 8.5);
 }
 
-void ForceFret::contact (double y) noexcept
+// Each pad's contact force solves Kc (delta - phi F)^2 = F. Newton's iteration from
+// the previous force converges to the root u = delta - phi F of phi Kc u^2 + u - delta = 0;
+// it is taken here in closed form (the stable form, without cancellation). Contact
+// starts as before: only when the pad overlaps the string with last sample's force.
+__attribute__ ((always_inline)) inline void solvePads (double phi, double Kc, double y, double qA, double qB,
+                                                       double& FA, double& FB) noexcept
 {
-    const double phi = pads.phi;
-    const double Kc = contactStiffness;
-    // Each pad's contact force solves Kc (delta - phi F)^2 = F. Newton's iteration from
-    // the previous force converges to the root u = delta - phi F of
-    // phi Kc u^2 + u - delta = 0; it is taken here in closed form (the stable form,
-    // without cancellation), for both pads at once. Contact starts as before: only
-    // when the pad overlaps the string with last sample's force.
-    double qA, qB;
-    pads.predictBoth (qA, qB);
     const __m128d delta = _mm_set_pd (qB - y, y - qA);
-    const __m128d previous = _mm_set_pd (pads.FB, pads.FA);
+    const __m128d previous = _mm_set_pd (FB, FA);
     const __m128d touching =
         _mm_cmpgt_pd (_mm_sub_pd (delta, _mm_mul_pd (_mm_set1_pd (phi), previous)), _mm_setzero_pd());
     // Clamped so that a pad clear of the string never takes the root of a negative.
@@ -354,15 +350,34 @@ void ForceFret::contact (double y) noexcept
         _mm_sqrt_pd (_mm_add_pd (_mm_set1_pd (1.0), _mm_mul_pd (_mm_set1_pd (4.0 * phi * Kc), overlap)));
     const __m128d u = _mm_div_pd (_mm_mul_pd (_mm_set1_pd (2.0), overlap), _mm_add_pd (_mm_set1_pd (1.0), root));
     const __m128d force = _mm_and_pd (touching, _mm_mul_pd (_mm_set1_pd (Kc), _mm_mul_pd (u, u)));
-    pads.FA = _mm_cvtsd_f64 (force);
-    pads.FB = _mm_cvtsd_f64 (_mm_unpackhi_pd (force, force));
-    pads.movePads (qA, qB);
+    FA = _mm_cvtsd_f64 (force);
+    FB = _mm_cvtsd_f64 (_mm_unpackhi_pd (force, force));
 }
 
-float ForceFret::compute (float yIn) noexcept
+void ForceFret::contact (double y) noexcept
 {
+    double a, b;
+    pads.predictBoth (a, b);
+    solvePads (pads.phi, contactStiffness, y, a, b, pads.FA, pads.FB);
+    pads.movePads (a, b);
+}
+
+void ForceFret::solveContacts (const ContactSolve* batch, int count) noexcept
+{
+    // Independent solves, one after another with nothing in between: the processor
+    // overlaps their square roots and divisions.
+    for (int i = 0; i < count; ++i)
+    {
+        ForceFret& f = *batch[i].force;
+        solvePads (f.pads.phi, f.contactStiffness, f.pendingY, f.qA, f.qB, f.pads.FA, f.pads.FB);
+    }
+}
+
+bool ForceFret::begin (float yIn) noexcept
+{
+    result = 0.0f;
     if (finished)
-        return 0.0f;
+        return false;
     const double y = yIn;
 
     if (lifting)
@@ -375,14 +390,12 @@ float ForceFret::compute (float yIn) noexcept
         if (count >= liftDuration)
         {
             finished = 1;
-            return 0.0f;
+            return false;
         }
-        contact (y);
-        pads.advanceTargets (false);
-        y2 = y1;
-        y1 = y;
-        ++count;
-        return (float) (pads.FB - pads.FA);
+        pendingY = y;
+        pads.predictBoth (qA, qB);
+        appendAfterContact = false;
+        return true;
     }
 
     if (count == 0)
@@ -394,13 +407,36 @@ float ForceFret::compute (float yIn) noexcept
     }
     if (pressing && count > 0)
     {
-        contact (y);
-        pads.advanceTargets (count < 3 + pads.trajectorySteps);
+        pendingY = y;
+        pads.predictBoth (qA, qB);
+        appendAfterContact = count < 3 + pads.trajectorySteps;
+        return true;
     }
     y2 = y1;
     y1 = y;
     ++count;
-    return (float) (pads.FB - pads.FA);
+    result = (float) (pads.FB - pads.FA);
+    return false;
+}
+
+void ForceFret::finish() noexcept
+{
+    pads.movePads (qA, qB);
+    pads.advanceTargets (appendAfterContact);
+    y2 = y1;
+    y1 = pendingY;
+    ++count;
+    result = (float) (pads.FB - pads.FA);
+}
+
+float ForceFret::compute (float yIn) noexcept
+{
+    if (begin (yIn))
+    {
+        solveOwnContact();
+        finish();
+    }
+    return result;
 }
 
 // ---------------------------------------------------------------------------------

@@ -17,7 +17,7 @@ public:
 };
 
 /** The release timer: applies nothing and finishes after 50 ms. */
-class DummyDampingForce : public Force
+class DummyDampingForce final : public Force
 {
 public:
     explicit DummyDampingForce (float rate) noexcept;
@@ -76,7 +76,7 @@ public:
 
 /** The plucking finger or pick: a driven mass that drags the string along by
     elasto-plastic friction until its stored energy passes a threshold, then lets go. */
-class ForcePlucking : public Force
+class ForcePlucking final : public Force
 {
 public:
     ForcePlucking (const FrictionRecord& friction, const GestureRecord& gesture, float rate) noexcept;
@@ -146,11 +146,28 @@ private:
 
 /** The fretting finger: two pads pinch the string at the fret point with a stiff
     quadratic contact. */
-class ForceFret : public Force
+class ForceFret final : public Force
 {
 public:
     ForceFret (float rate, float fretStiffness) noexcept;
     float compute (float y) noexcept override;
+
+    /** compute() in three steps, so that the contact solves of several voices can run
+        side by side: begin() does everything before the solve and tells whether one is
+        needed (else the sample's force is ready in result); then the pads' forces come
+        from solveContacts (or solveOwnContact), and finish() completes the sample.
+        The same arithmetic as compute(). */
+    bool begin (float y) noexcept;
+    void solveOwnContact() noexcept { solveContacts (&contactBatch, 1); }
+    void finish() noexcept;
+    float result = 0.0f;
+
+    /** One pad pair's solve: in the overlaps and last forces, out the new forces. */
+    struct ContactSolve
+    {
+        ForceFret* force;
+    };
+    static void solveContacts (const ContactSolve* batch, int count) noexcept;
 
     /** The finger leaves the string. */
     void lift() noexcept { lifting = 1; }
@@ -166,11 +183,15 @@ private:
     PadPair pads;
     double contactStiffness = 2.02e7;
     double y1 = 0, y2 = 0;
+    // Between begin() and finish().
+    double pendingY = 0, qA = 0, qB = 0;
+    bool appendAfterContact = false;
+    ContactSolve contactBatch{this};
 };
 
 /** The palm-mute touch (kind 0) or the harmonic touch (kind 1): pads with a
     dissipative contact that damps instead of clamping. */
-class ForcePalm : public Force
+class ForcePalm final : public Force
 {
 public:
     ForcePalm (int kind, float rate, float strength, float depth, int touchDuration) noexcept;

@@ -404,6 +404,13 @@ void StringVoice::renderSample (float* out) noexcept
 
 void StringVoice::computeForces() noexcept
 {
+    if (beginForces())
+        fretting->solveOwnContact();
+    completeForces();
+}
+
+bool StringVoice::beginForces() noexcept
+{
     StringModel& m = *model;
     const int n = modeCount;
     const float* x = state.data();
@@ -425,8 +432,18 @@ void StringVoice::computeForces() noexcept
     if (! pluck)
         tensionIncrease = m.twangTension * twangLevel;
 
+    fretContactPending = fretting && fretting->begin (fretDisplacement);
+    return fretContactPending;
+}
+
+void StringVoice::completeForces() noexcept
+{
     if (fretting)
-        fretForce = fretting->compute (fretDisplacement);
+    {
+        if (fretContactPending)
+            fretting->finish();
+        fretForce = fretting->result;
+    }
     if (damping)
         dampingForce = damping->compute (dampingDisplacement);
     if (touch)
@@ -520,9 +537,16 @@ bool renderVoices (StringVoice* const* voices, int voiceCount, int count, float*
     {
         float* out = buffer + offset + j;
         // All force solves first: they are short dependent chains, independent from
-        // voice to voice, and overlap; then the modal updates that wait for them.
+        // voice to voice; the fretting fingers' contact solves run side by side. Then
+        // the modal updates that wait for them.
+        ForceFret::ContactSolve contacts[8];
+        int pending = 0;
         for (int v = 0; v < n; ++v)
-            active[v]->computeForces();
+            if (active[v]->beginForces())
+                contacts[pending++] = {&*active[v]->fretting};
+        ForceFret::solveContacts (contacts, pending);
+        for (int v = 0; v < n; ++v)
+            active[v]->completeForces();
         int stillActive = 0;
         for (int v = 0; v < n; ++v)
         {

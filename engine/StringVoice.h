@@ -33,6 +33,10 @@ public:
         modal update, the output and the bookkeeping. */
     void computeForces() noexcept;
     void finishSample (float* out) noexcept;
+    /** computeForces in two halves around the fretting finger's contact solve, which
+        the caller runs (several voices' at once) when beginForces returns true. */
+    bool beginForces() noexcept;
+    void completeForces() noexcept;
 
     /** Zero state, no forces, fades back at their starts; idle is not changed. */
     void reset() noexcept;
@@ -90,6 +94,7 @@ private:
     // The displacements formed by the last update, valid while no shape has moved.
     float nextDots[3] = {0, 0, 0};
     bool pluckDotReady = false, fretDotReady = false, touchDotReady = false;
+    bool fretContactPending = false;
 };
 
 /** Renders the voices over buffer[offset, offset + count), interleaved sample by
