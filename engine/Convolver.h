@@ -1,56 +1,71 @@
 #pragma once
 
+#include "FFTReal.h"
+#include "Vector.h"
+
+#include <memory>
+#include <vector>
+
 namespace tovalin
 {
-/** The body-filter stage of the block loop. No body filter is loaded yet, so it
-    passes its input through unchanged with no latency.
+/** The body filter: uniformly partitioned overlap-save convolution with a ring of
+    output-spectrum accumulators. Its latency is one partition; once its input has
+    gone silent and the filter's tail has passed, it rests and computes nothing.
 
-    Audio thread: setOutput, process, startTail, wake, reset. */
+    Audio thread: setOutput, process, startTail, wake, reset. load runs on another
+    thread while audio processing is suspended. */
 class Convolver
 {
 public:
+    Convolver() = default;
+
+    /** Installs filter h of n samples in a partitions (a <= 0: nothing changes).
+        Returns the partition length, which is the latency in samples. */
+    int load (const float* h, int n, int a);
+
+    /** Empties the buffers and the ring; the resting state is kept. */
+    void reset() noexcept;
+
     /** Where the next process call writes; the length is not used. */
-    void setOutput (float* destination, int length) noexcept
-    {
-        output = destination;
-        (void) length;
-        written = 0;
-    }
+    void setOutput (float* destination, int length) noexcept;
 
     /** Consumes n input samples and writes n output samples. */
-    void process (const float* input, int n) noexcept
-    {
-        for (int i = 0; i < n; ++i)
-            output[written + i] = silent ? 0.0f : input[i];
-        written += n;
-    }
+    void process (const float* input, int n) noexcept;
 
     /** The input has gone silent: play out the tail, then rest. */
-    void startTail() noexcept
-    {
-        if (! silent)
-            tailCounting = true;
-    }
+    void startTail() noexcept;
 
     /** The input is active again. */
-    void wake() noexcept
-    {
-        tailCounting = false;
-        silent = false;
-    }
+    void wake() noexcept;
 
-    void reset() noexcept {}
-
-    /** Latency in engine samples. */
-    int latency() const noexcept { return 0; }
-
+    int partitionLength() const noexcept { return partitionLength_; }
+    int partitionCount() const noexcept { return partitions; }
+    /** Latency in samples: one partition (0 before a filter is loaded). */
+    int latency() const noexcept { return partitionLength_; }
     bool isTailCounting() const noexcept { return tailCounting; }
+    bool isSilent() const noexcept { return silent; }
+    /** Hops (transform pairs) computed since loading, for observing the resting state. */
+    long long hopCount() const noexcept { return hops; }
 
 private:
+    void hop() noexcept;
+
+    int partitions = 0;
+    int partitionLength_ = 0;
+    int fftSize = 0;
+    std::unique_ptr<FFTReal<float>> fft;
+    std::vector<Vector<float>> filterSpectra;
+    std::vector<Vector<float>> ring;
+    std::unique_ptr<Vector<float>> inputBuffer, fftInput, outputBuffer, spectrum, blockOut;
+    int position = 0;
+    int ringIndex = 0;
+    int clearIndex = -1;
     float* output = nullptr;
     int written = 0;
     bool tailCounting = false;
-    bool silent = false;
+    bool silent = true;
+    int tailHops = 0;
+    long long hops = 0;
 };
 
 } // namespace tovalin

@@ -523,8 +523,16 @@ void TovalinPlugin::renderChunk (MidiCursor& events, int engineBase, int n, bool
         }
     }
 
-    convolver.setOutput (destination, n);
-    convolver.process (mixBuffer.data(), n);
+    if (convolver.partitionLength() > 0)
+    {
+        convolver.setOutput (destination, n);
+        convolver.process (mixBuffer.data(), n);
+    }
+    else
+    {
+        // No body filter is loaded yet: the dry string sum goes on as it is.
+        std::copy (mixBuffer.data(), mixBuffer.data() + n, destination);
+    }
 
     if (floatingPointGuard.hadArithmeticError())
     {
