@@ -1,8 +1,10 @@
+#include "engine/Convolver.h"
 #include "engine/FFTReal.h"
 #include "engine/FastMath.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <random>
 
 using namespace tovalin;
@@ -77,3 +79,32 @@ BENCHMARK (BM_FftForward)->Arg (512)->Arg (4096)->Arg (65536);
 BENCHMARK (BM_FftInverse)->Arg (512)->Arg (4096)->Arg (65536);
 BENCHMARK (BM_SpectrumMultiplyAdd)->Arg (512)->Arg (4096);
 BENCHMARK (BM_SinCos4);
+
+namespace
+{
+// The body filter at the default latency: a 65536-sample response in 257 partitions
+// of 256, per engine sample.
+void BM_ConvolverBodyFilter (benchmark::State& state)
+{
+    Vector<float> h (65536);
+    fillRandom (h);
+    for (int i = 0; i < h.size(); ++i)
+        h[i] *= std::exp (-(float) i / 12000.0f);
+    tovalin::Convolver c;
+    c.load (h.data(), h.size(), (int) state.range (0));
+    Vector<float> x (512), y (512);
+    fillRandom (x);
+    c.wake();
+    for (auto _ : state)
+    {
+        c.setOutput (y.data(), 512);
+        c.process (x.data(), 512);
+        benchmark::DoNotOptimize (y.data());
+    }
+    state.SetItemsProcessed (state.iterations() * 512);
+    state.counters["realtime_x"] =
+        benchmark::Counter ((double) state.iterations() * 512 / 44100.0, benchmark::Counter::kIsRate);
+}
+} // namespace
+
+BENCHMARK (BM_ConvolverBodyFilter)->Arg (257)->Arg (65);
