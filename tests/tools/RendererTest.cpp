@@ -387,3 +387,17 @@ TEST_F (Renderer, AMelodySoundsAtItsPitchesOnTheExpectedStrings)
         EXPECT_NE (trace.find (frets + "], " + notes + "]"), std::string::npos) << "note " << n.number;
     }
 }
+
+TEST_F (Renderer, ParametersAreListedAndSetByNameIdOrText)
+{
+    const RenderRun r =
+        render ({"--set", "String type=Steel", "--set", "4=0.75", "--set", "toggle  LEGATO=On", "--list-params"});
+    ASSERT_EQ (r.status, 0) << r.err;
+    EXPECT_NE (r.out.find ("0\tGuitar type\t0.000000\tCorvan's Classical\n"), std::string::npos) << r.out;
+    EXPECT_NE (r.out.find ("2\tString type\t1.000000\tSteel\n"), std::string::npos);
+    EXPECT_NE (r.out.find ("4\tVolume\t0.750000\t0.75\n"), std::string::npos);
+    EXPECT_NE (r.out.find ("15\tToggle legato\t1.000000\tOn\n"), std::string::npos);
+    EXPECT_EQ (std::count (r.out.begin(), r.out.end(), '\n'), 22);
+    EXPECT_EQ (render ({"--set", "Volume=1.5"}).status, 2) << "a normalised value stays within 0..1";
+    EXPECT_EQ (render ({"--set", "Room type=Hall"}).status, 2);
+}
