@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include <juce_core/juce_core.h>
+
 #include <algorithm>
 
 namespace tovalin
@@ -80,6 +82,98 @@ const char* const* Settings::keys (int& count)
 {
     count = (int) (sizeof (keyNames) / sizeof (keyNames[0]));
     return keyNames;
+}
+
+namespace
+{
+    // readSettings takes the keys in this order; the file lists them in keyNames order.
+    const char* const readOrder[] = {
+        "samplesOfLatency", "chordsDetectionDelay", "performanceLevel", "bend",
+        "harmonics",        "bendOnAftertouch",     "inversions",       "showWelcomePanel"};
+    const char* const stateOrder[] = {
+        "samplesOfLatency", "chordsDetectionDelay", "performanceLevel", "bend", "bendOnAftertouch", "harmonics",
+        "inversions"};
+} // namespace
+
+void Settings::readSettings (const juce::XmlElement& parent)
+{
+    for (const char* key : readOrder)
+        if (auto* e = parent.getChildByName (key))
+            if (e->hasAttribute ("value"))
+                setValue (key, e->getStringAttribute ("value").getIntValue()); // text that is no number reads 0
+}
+
+void Settings::writeSettings (juce::XmlElement& parent) const
+{
+    for (const char* key : stateOrder)
+    {
+        int v = 0;
+        getValue (key, v);
+        parent.createNewChildElement (key)->setAttribute ("value", v);
+    }
+}
+
+juce::File Settings::preferenceFolder()
+{
+    const juce::File folder = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+                                  .getChildFile ("Marvesk")
+                                  .getChildFile ("Tovalin");
+    if (! folder.isDirectory())
+        folder.createDirectory();
+    return folder;
+}
+
+juce::File Settings::preferenceFile (const juce::String& name, bool& exists)
+{
+    const juce::File f = preferenceFolder().getChildFile (name);
+    exists = f.existsAsFile();
+    return f;
+}
+
+void Settings::loadPreferences()
+{
+    bool exists = false;
+    const juce::File file = preferenceFile ("preferences.tvc", exists);
+    if (! exists)
+        return;
+    const std::unique_ptr<juce::XmlElement> root = juce::parseXML (file);
+    if (root == nullptr)
+        return; // unreadable: the defaults stay, and the file is left as it is
+    readSettings (*root);
+    sendChangeMessage();
+}
+
+bool Settings::savePreferences()
+{
+    juce::XmlElement root ("root");
+    root.createNewChildElement ("showWelcomePanel")->setAttribute ("value", showWelcomePanel);
+    writeSettings (root);
+    bool exists = false;
+    const juce::File file = preferenceFile ("preferences.tvc", exists);
+    return writeUserFileSafely (file, root.toString(), ".unreadable");
+}
+
+bool writeUserFileSafely (const juce::File& file, const juce::String& text, const juce::String& backupSuffix)
+{
+    if (file.existsAsFile() && juce::parseXML (file) == nullptr)
+    {
+        // Someone's file that we cannot read: keep it rather than write over it.
+        const juce::File backup = file.withFileExtension (file.getFileExtension().substring (1) + backupSuffix);
+        if (! file.moveFileTo (backup.getNonexistentSibling (false)))
+            return false;
+    }
+    const juce::File temp = file.getSiblingFile (file.getFileName() + ".part");
+    if (! temp.replaceWithText (text, false, false, "\n"))
+    {
+        temp.deleteFile();
+        return false;
+    }
+    if (! temp.moveFileTo (file))
+    {
+        temp.deleteFile();
+        return false;
+    }
+    return true;
 }
 
 } // namespace tovalin

@@ -149,6 +149,7 @@ TovalinPlugin::TovalinPlugin()
     hasSse2 = juce::SystemStats::hasSSE2();
     disabled = ! hasSse2;
 
+    settings.loadPreferences();
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
 
