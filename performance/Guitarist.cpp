@@ -8,11 +8,11 @@ namespace tovalin
 {
 Guitarist::Guitarist (Fingering& f) : fingering (f) {}
 
-void Guitarist::setStrings (Voices* v, Params* p, const ExcitationTable* e) noexcept
+void Guitarist::setStrings (Voices* v, Params* p, const VelocityMapper* m) noexcept
 {
     voices = v;
     params = p;
-    excitation = e;
+    velocityMapper = m;
 }
 
 StringVoice* Guitarist::voiceOf (int s) const noexcept
@@ -218,12 +218,11 @@ void Guitarist::playString (int velocity, int s, int fret, bool chord, bool lega
     if (voice == nullptr)
         return;
     StringParams& p = (*params)[(size_t) s];
-    const int level = juce::jlimit (0, ExcitationTable::Levels - 1, velocity);
-
     if (! legatoChange)
     {
-        const GestureRecord& g = excitation->gestures[level];
-        const FrictionRecord& f = excitation->frictions[level];
+        FrictionRecord f;
+        GestureRecord g;
+        velocityMapper->recordsFor (velocity, f, g);
         if (! voice->pluck)
             voice->pluck.emplace (f, g, voice->sampleRate);
         else

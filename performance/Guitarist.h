@@ -3,6 +3,7 @@
 #include "DelayedEventQueue.h"
 #include "Fingering.h"
 #include "TranscriptionMode.h"
+#include "VelocityMapper.h"
 
 #include "engine/Forces.h"
 #include "engine/StringParams.h"
@@ -23,8 +24,7 @@ namespace tovalin
 
     Channel-1 notes wait in the queue for the chord-detection delay (an early note-off
     cancels them), then take a string and fret; channels 2 to 7 play strings 0 to 5 at
-    once. Pluck records come straight from the excitation table by velocity until the
-    velocity curve exists.
+    once. The pluck's records come from the velocity curve.
 
     Audio thread: the note path and the queue, inside the processor's callback lock.
     The toggles run on the thread that sets the parameter, under the strings lock (and
@@ -96,7 +96,7 @@ public:
     using Params = std::array<StringParams, 6>;
 
     /** Links the strings; again whenever the processor rebuilds them. */
-    void setStrings (Voices* voices, Params* params, const ExcitationTable* excitation) noexcept;
+    void setStrings (Voices* voices, Params* params, const VelocityMapper* velocityMapper) noexcept;
 
     /** String and fret for note n (52..93), or false. */
     bool assignString (int note, int& string, int& fret) const noexcept;
@@ -118,7 +118,7 @@ private:
 
     Voices* voices = nullptr;
     Params* params = nullptr;
-    const ExcitationTable* excitation = nullptr;
+    const VelocityMapper* velocityMapper = nullptr;
     Fingering& fingering;
     DelayedEventQueue delayedEvents;
     int now = 0;

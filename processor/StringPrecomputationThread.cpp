@@ -27,6 +27,9 @@ void StringPrecomputationThread::run()
 
 bool StringPrecomputationThread::recomputePass()
 {
+    // A change of string set releases the strings once per pass: releasing them again
+    // at every later string's install would restart fades already under way.
+    bool released = false;
     for (int s = 0; s < 6; ++s)
     {
         // The heavy part runs on the work model and a private copy of the string's
@@ -52,6 +55,7 @@ bool StringPrecomputationThread::recomputePass()
         if (recomputeRequested.exchange (false))
         {
             s = -1; // new values arrived: start over, so no mix of old and new stays live
+            released = false;
             continue;
         }
 
@@ -77,8 +81,11 @@ bool StringPrecomputationThread::recomputePass()
         std::swap (processor.liveModels[(size_t) s], processor.workModels[(size_t) s]);
 
         // A change of string set never keeps a note sounding across the change.
-        if (! live->stringSetName.empty() && live->stringSetName != shared.stringSetName)
+        if (! released && ! live->stringSetName.empty() && live->stringSetName != shared.stringSetName)
+        {
             processor.guitarist.releaseAll();
+            released = true;
+        }
         work->stringSetName = shared.stringSetName;
         ++installs;
     }

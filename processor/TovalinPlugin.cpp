@@ -158,7 +158,7 @@ TovalinPlugin::TovalinPlugin()
         addParameter (new HostParameter (*this, parameters.get (id), id));
     // The pluck records follow "Excitation type" from the start.
     const double excitation = parameters.get (ParameterTable::ExcitationType).value;
-    excitationTable.build (excitation * excitation * excitation * excitation * excitation);
+    velocityMapper.rebuildExcitation (excitation * excitation * excitation * excitation * excitation);
 
     const SoundControls controls = currentSoundControls();
     for (int s = 0; s < 6; ++s)
@@ -202,7 +202,7 @@ void TovalinPlugin::buildStrings (bool restart)
             voices[(size_t) s]->reset();
         }
         ++stringsGeneration;
-        guitarist.setStrings (&voices, &stringParams, &excitationTable);
+        guitarist.setStrings (&voices, &stringParams, &velocityMapper);
         fingering.reset();
     }
     if (restart)
@@ -323,9 +323,9 @@ void TovalinPlugin::setParameter (int id, float x)
     // Changes whose side effects reach what the audio thread plays take the callback
     // lock and the strings lock first, then the parameter lock: the processor's one
     // lock order. From the audio thread (mapped actions) the callback lock is held.
-    const bool touchesPlaying = id == P::Volume || id == P::ExcitationType || id == P::VibratoFrequency ||
-                                id == P::PitchBend || id == P::ToggleHarmonics || id == P::TogglePalm ||
-                                id == P::ToggleLegato || id == P::ToggleSustain || id == P::ToggleChords;
+    const bool touchesPlaying = id == P::Volume || id == P::VibratoFrequency || id == P::PitchBend ||
+                                id == P::ToggleHarmonics || id == P::TogglePalm || id == P::ToggleLegato ||
+                                id == P::ToggleSustain || id == P::ToggleChords;
     // Held in place, not on the heap: this may run on the audio thread.
     std::optional<juce::ScopedLock> callbackLock, strings;
     if (touchesPlaying)
@@ -367,7 +367,7 @@ void TovalinPlugin::setParameter (int id, float x)
             }
             break;
         case P::ExcitationType:
-            excitationTable.build ((double) x * x * x * x * x);
+            velocityMapper.rebuildExcitation ((double) x * x * x * x * x);
             break;
         case P::VibratoFrequency:
             for (auto& m : liveModels)

@@ -136,7 +136,7 @@ public:
     bool constructed = false;
 
     Convolver convolver;
-    ExcitationTable excitationTable;
+    VelocityMapper velocityMapper;
     Fingering fingering;
     Guitarist guitarist{fingering};
     /** String 0 is the lowest. Guarded by stringsLock; swapped under the callback lock. */

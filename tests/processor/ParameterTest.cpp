@@ -179,7 +179,7 @@ TEST_F (Parameters, SideEffectsReachTheStrings)
     EXPECT_GT (plugin.liveModels[2]->fretMover.bendTarget, 0.0f);
 
     plugin.setParameterNotifyingHost (P::ExcitationType, 1.0f);
-    EXPECT_FLOAT_EQ (plugin.excitationTable.gestures[0].mass, ExcitationEndpoints::pickSoftGesture.mass);
+    EXPECT_FLOAT_EQ (plugin.velocityMapper.excitation().gestures[0].mass, ExcitationEndpoints::pickSoftGesture.mass);
 
     // Sustain: a released note rings on, and switching sustain off ends it.
     plugin.setParameterNotifyingHost (P::ToggleSustain, 1.0f);
