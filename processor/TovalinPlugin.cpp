@@ -453,6 +453,7 @@ void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
     sendChangeMessage();
     resetEngine();
     initializeStrings();
+    reportLatency();
 }
 
 void TovalinPlugin::releaseResources()
@@ -464,6 +465,15 @@ void TovalinPlugin::releaseResources()
     deferredMidi.clear();
     resetEngine();
     sendChangeMessage();
+}
+
+void TovalinPlugin::reportLatency()
+{
+    // The host compensates in its own samples: the engine's 44 100 Hz counts are
+    // scaled to the host rate.
+    const double engineSamples = (double) guitarist.chordDetectionDelay + convolver.latency();
+    const double rate = hostSampleRate > 0.0f ? (double) hostSampleRate : (double) EngineSampleRate;
+    setLatencySamples (juce::jmax (0, (int) std::lround (engineSamples * rate / EngineSampleRate)));
 }
 
 void TovalinPlugin::resetEngine()
@@ -489,6 +499,7 @@ bool TovalinPlugin::setPreference (const juce::String& key, int value)
         return false;
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
+    reportLatency();
     return true;
 }
 

@@ -120,6 +120,11 @@ public:
 
     StringPreferences stringPreferences() const noexcept { return {settings.bend, settings.harmonics}; }
 
+    /** Reports to the host the delay between a note and its sound that the processor
+        itself adds: the chord-detection delay and the body filter's partition, both in
+        engine samples, converted to host samples. */
+    void reportLatency();
+
     /** The root tag of the state chunk. */
     static constexpr const char* stateTag = "TovalinSettings";
 

@@ -322,3 +322,14 @@ TEST_F (Processor, ParameterChangesOnTheAudioThreadDoNotAllocate)
     countingAllocations = false;
     EXPECT_EQ (allocationCount.load(), 0);
 }
+
+TEST_F (Processor, TheReportedLatencyIsTheChordDelayInHostSamples)
+{
+    plugin.setPreference ("chordsDetectionDelay", 441); // 10 ms
+    prepare (44100, 256);
+    EXPECT_EQ (plugin.getLatencySamples(), 441);
+    prepare (96000, 256);
+    EXPECT_EQ (plugin.getLatencySamples(), 960);
+    plugin.setPreference ("chordsDetectionDelay", 0);
+    EXPECT_EQ (plugin.getLatencySamples(), 0);
+}
