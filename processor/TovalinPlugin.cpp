@@ -4,6 +4,7 @@
 #include "HostParameter.h"
 
 #include "../engine/SoundNames.h"
+#include "../presets/BuiltInPresets.h"
 
 #include "../engine/StringConstants.h"
 #include "../engine/StringPrecomputation.h"
@@ -167,6 +168,11 @@ TovalinPlugin::TovalinPlugin()
         recomputeParams (stringParams[(size_t) s], controls, stringPreferences(), &flatAdmittance());
     }
     buildStrings (false);
+
+    presetLibrary = std::make_unique<GenericPresetLibrary> ("Preset", "presets.tvc", *this);
+    presetLibrary->loadBuiltIns (builtInPresetsDocument, builtInPresetsDocumentSize);
+    presetLibrary->reload();
+    velocityMapper.setModifiedNotifier (&curveEdits);
 
     deferredMidi.ensureSize (4096);
     constructed = true;
@@ -406,7 +412,56 @@ void TovalinPlugin::setParameter (int id, float x)
     }
 
     if (! restoringState)
+    {
+        if (presetLibrary != nullptr)
+            presetLibrary->setModified (true);
         sendChangeMessage();
+    }
+}
+
+void TovalinPlugin::loadPreset (const juce::XmlElement& element)
+{
+    if (disabled)
+        return;
+    restoringState = true;
+    readParameters (element);
+    velocityMapper.readPoints (element);
+    restoringState = false;
+    if (constructed)
+        updateBodyAndRoom (true);
+    sendChangeMessage();
+}
+
+void TovalinPlugin::savePreset (juce::XmlElement& element)
+{
+    if (disabled)
+        return;
+    parameters.writeParameters (element);
+    velocityMapper.writePoints (element);
+}
+
+int TovalinPlugin::getNumPrograms()
+{
+    return presetLibrary != nullptr ? juce::jmax (1, presetLibrary->getNames().size()) : 1;
+}
+
+int TovalinPlugin::getCurrentProgram() { return presetLibrary != nullptr ? presetLibrary->getCurrentIndex() : 0; }
+
+void TovalinPlugin::setCurrentProgram (int index)
+{
+    if (presetLibrary != nullptr)
+        presetLibrary->selectIndex (index);
+}
+
+const juce::String TovalinPlugin::getProgramName (int index)
+{
+    return presetLibrary != nullptr ? presetLibrary->getNames()[index] : juce::String();
+}
+
+void TovalinPlugin::changeProgramName (int index, const juce::String& newName)
+{
+    if (presetLibrary != nullptr)
+        presetLibrary->rename (presetLibrary->getNames()[index], newName);
 }
 
 void TovalinPlugin::readParameters (const juce::XmlElement& parent)

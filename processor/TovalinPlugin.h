@@ -13,6 +13,8 @@
 #include "../performance/ActionMapper2.h"
 #include "../performance/Fingering.h"
 #include "../performance/Guitarist.h"
+#include "../presets/GenericPresetLibrary.h"
+#include "../presets/PresetLoader.h"
 #include "../presets/Settings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -39,6 +41,7 @@ namespace tovalin
 class TovalinPlugin : public juce::AudioProcessor,
                       public juce::ChangeBroadcaster,
                       public juce::ActionBroadcaster,
+                      public PresetLoader,
                       public juce::ChangeListener
 {
 public:
@@ -64,16 +67,21 @@ public:
     juce::AudioProcessorEditor* createEditor() override { return nullptr; }
     bool hasEditor() const override { return false; }
 
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
+    // The sound presets are the host's programs.
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
 
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
     void changeListenerCallback (juce::ChangeBroadcaster*) override {}
+
+    // PresetLoader: a sound preset is the parameters and the velocity curve.
+    void loadPreset (const juce::XmlElement& element) override;
+    void savePreset (juce::XmlElement& element) override;
 
     // Processor operations
 
@@ -151,6 +159,7 @@ public:
     std::array<std::unique_ptr<StringModel>, 6> workModels;
     /** Incremented whenever buildStrings replaces the voices and models. */
     int stringsGeneration = 0;
+    std::unique_ptr<GenericPresetLibrary> presetLibrary;
     Settings settings;
     ActionMapper2 actionMapper;
     std::array<StringParams, 6> stringParams;
@@ -162,6 +171,18 @@ public:
     static juce::StringArray roomChoices();
 
 private:
+    /** Marks the current preset modified when the velocity curve is edited. */
+    struct CurveEdits : ModifiedNotifier
+    {
+        TovalinPlugin& processor;
+        explicit CurveEdits (TovalinPlugin& p) : processor (p) {}
+        void markModified() override
+        {
+            if (processor.presetLibrary != nullptr)
+                processor.presetLibrary->setModified (true);
+        }
+    } curveEdits{*this};
+
     struct ChunkClient;
     class MidiCursor;
 

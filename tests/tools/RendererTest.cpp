@@ -401,3 +401,16 @@ TEST_F (Renderer, ParametersAreListedAndSetByNameIdOrText)
     EXPECT_EQ (render ({"--set", "Volume=1.5"}).status, 2) << "a normalised value stays within 0..1";
     EXPECT_EQ (render ({"--set", "Room type=Hall"}).status, 2);
 }
+
+TEST_F (Renderer, PresetsAreListedAndApplied)
+{
+    const RenderRun list = render ({"--list-presets"});
+    ASSERT_EQ (list.status, 0);
+    EXPECT_EQ (list.out.rfind ("Are You Classical ?\nThat's All, Folk !\n", 0), 0u) << list.out;
+    EXPECT_NE (list.out.find ("\nDefault\n"), std::string::npos);
+
+    const RenderRun heavy = render ({"--preset", "Heavy", "--set", "Mix=0.5", "--list-params"});
+    ASSERT_EQ (heavy.status, 0) << heavy.err;
+    EXPECT_NE (heavy.out.find ("0\tGuitar type\t0.750000\tPemra's folk\n"), std::string::npos) << heavy.out;
+    EXPECT_NE (heavy.out.find ("8\tMix\t0.500000\t0.5\n"), std::string::npos) << "--set comes after the preset";
+}
