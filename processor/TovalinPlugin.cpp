@@ -169,6 +169,7 @@ TovalinPlugin::TovalinPlugin()
     }
     buildStrings (false);
 
+    hostType = hostTypeOf (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFileName());
     presetLibrary = std::make_unique<GenericPresetLibrary> ("Preset", "presets.tvc", *this);
     presetLibrary->loadBuiltIns (builtInPresetsDocument, builtInPresetsDocumentSize);
     presetLibrary->reload();
@@ -442,19 +443,30 @@ void TovalinPlugin::savePreset (juce::XmlElement& element)
 
 int TovalinPlugin::getNumPrograms()
 {
-    return presetLibrary != nullptr ? juce::jmax (1, presetLibrary->getNames().size()) : 1;
+    // The Cubase family handles programs badly: it is shown a single one.
+    if (programsHidden() || presetLibrary == nullptr)
+        return 1;
+    return juce::jmax (1, presetLibrary->getNames().size());
 }
 
-int TovalinPlugin::getCurrentProgram() { return presetLibrary != nullptr ? presetLibrary->getCurrentIndex() : 0; }
+int TovalinPlugin::getCurrentProgram()
+{
+    if (programsHidden() || presetLibrary == nullptr)
+        return 0;
+    return presetLibrary->getCurrentIndex();
+}
 
 void TovalinPlugin::setCurrentProgram (int index)
 {
-    if (presetLibrary != nullptr)
-        presetLibrary->selectIndex (index);
+    if (programsHidden() || presetLibrary == nullptr || index == presetLibrary->getCurrentIndex())
+        return;
+    presetLibrary->selectIndex (index);
 }
 
 const juce::String TovalinPlugin::getProgramName (int index)
 {
+    if (programsHidden())
+        return "None";
     return presetLibrary != nullptr ? presetLibrary->getNames()[index] : juce::String();
 }
 
@@ -652,6 +664,17 @@ void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
 void TovalinPlugin::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement root (stateTag);
+    root.setAttribute ("pluginVersion", "1.3");
+    parameters.writeParameters (root);
+    velocityMapper.writePoints (root);
+    settings.writeSettings (root);
+    auto* preset = root.createNewChildElement ("currentPreset");
+    preset->setAttribute ("name", presetLibrary != nullptr ? presetLibrary->getCurrentName() : juce::String());
+    preset->setAttribute ("um", presetLibrary != nullptr && presetLibrary->isModified() ? 1 : 0);
+    // No mapping sets yet: the mapping library has no current set.
+    auto* actions = root.createNewChildElement ("currentActionsPreset");
+    actions->setAttribute ("name", juce::String());
+    actions->setAttribute ("um", 0);
     copyXmlToBinary (root, destData);
 }
 
@@ -662,7 +685,43 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
     const std::unique_ptr<juce::XmlElement> xml = getXmlFromBinary (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (stateTag))
         return;
+
+    restoringState = true;
+    settings.readSettings (*xml);
+    guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
+    guitarist.detectInversions = settings.inversions == 1;
+    if (auto* preset = xml->getChildByName ("currentPreset"))
+        if (preset->hasAttribute ("name") && presetLibrary != nullptr)
+        {
+            const bool found = presetLibrary->setCurrentName (preset->getStringAttribute ("name"));
+            presetLibrary->setModified (! found || preset->getIntAttribute ("um", 0) == 1);
+        }
+    readParameters (*xml);
+    velocityMapper.readPoints (*xml);
+    restoringState = false;
+    updateBodyAndRoom (true);
+    reportLatency();
+    sendChangeMessage();
 }
+
+int TovalinPlugin::hostTypeOf (const juce::String& executableName)
+{
+    struct Host
+    {
+        const char* text;
+        int code;
+    };
+    static const Host hosts[] = {
+        {"Live 6.", 1},    {"Live 7.", 2},      {"Live 8.", 3},    {"Live ", 4},    {"ProTools", 7}, {"SONAR 8", 8},
+        {"SONAR", 9},      {"Tracktion 3", 11}, {"Tracktion", 12}, {"Cubase4", 13}, {"Cubase5", 14}, {"Cubase", 15},
+        {"Wavelab 5", 16}, {"Wavelab 6", 17},   {"Wavelab", 18},   {"reaper", 10},  {"Logic", 6}};
+    for (const Host& h : hosts)
+        if (executableName.containsIgnoreCase (h.text))
+            return h.code;
+    return 0;
+}
+
+bool TovalinPlugin::programsHidden() const noexcept { return hostType >= 13 && hostType <= 15; }
 
 } // namespace tovalin
 

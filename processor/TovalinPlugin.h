@@ -133,6 +133,12 @@ public:
         engine samples, converted to host samples. */
     void reportLatency();
 
+    /** The host family from the running executable's file name (0: none listed; 13 to
+        15: the Cubase family, which is shown a single program). */
+    static int hostTypeOf (const juce::String& executableName);
+    int hostType = 0;
+    bool programsHidden() const noexcept;
+
     /** The root tag of the state chunk. */
     static constexpr const char* stateTag = "TovalinSettings";
 
