@@ -83,3 +83,38 @@ TEST (StringPitch, InharmonicPartialsFollowTheStiffStringLaw)
     StringRig treble (5, 2, nylon);
     EXPECT_EQ (treble.params.inharmonicity, 0.0f);
 }
+
+// A full bend slides the fretting point to where fret f + R would hold the string: R
+// semitones up, for R = 1 to 3; back at the centre the note returns and the point stops.
+TEST (StringPitch, AFullBendReachesItsRangeAndReturns)
+{
+    for (int range = 1; range <= 3; ++range)
+    {
+        StringPreferences preferences;
+        preferences.bend = range;
+        StringRig rig (2, 2, withoutInharmonicity ("Steel"), preferences);
+        rig.play (5, 100);
+        rig.render (4410);
+        rig.model->setBend (1.0f);
+        const auto bent = rig.render (EngineSampleRate);
+        const double up = openStringFrequency (2) * std::pow (2.0, (5 + range) / 12.0);
+        EXPECT_NEAR (cents (peakFrequency (bent, 22050, 16384, up * 0.96, up * 1.04, EngineSampleRate), up), 0.0, 1.0)
+            << "range " << range;
+
+        rig.model->setBend (0.5f);
+        const auto back = rig.render (EngineSampleRate);
+        const double rest = openStringFrequency (2) * std::pow (2.0, 5 / 12.0);
+        EXPECT_NEAR (cents (peakFrequency (back, 22050, 16384, rest * 0.96, rest * 1.04, EngineSampleRate), rest), 0.0,
+                     1.0);
+        EXPECT_TRUE (rig.model->fretMover.isStill()) << "a centred bend costs nothing";
+    }
+
+    // Near the nut a bend down never asks for more frets than there are.
+    StringPreferences wide;
+    wide.bend = 3;
+    StringRig nut (2, 2, withoutInharmonicity ("Steel"), wide);
+    nut.play (1, 100);
+    nut.model->setBend (0.0f);
+    const float expected = -(float) ((double) (fretRatio (1) - fretRatio (2)) * 0.648);
+    EXPECT_FLOAT_EQ (nut.model->fretMover.bendTarget, expected);
+}
