@@ -156,3 +156,26 @@ void StringModel::setBend (float v) noexcept
 }
 
 } // namespace tovalin
+
+namespace tovalin
+{
+void StringModel::postVibrato (float amount) noexcept
+{
+    postedVibrato.store (amount, std::memory_order_relaxed);
+    vibratoPosted.store (true, std::memory_order_release);
+}
+
+void StringModel::postBend (float value) noexcept
+{
+    postedBend.store (value, std::memory_order_relaxed);
+    bendPosted.store (true, std::memory_order_release);
+}
+
+void StringModel::applyPosted() noexcept
+{
+    if (vibratoPosted.load (std::memory_order_relaxed) && vibratoPosted.exchange (false, std::memory_order_acquire))
+        setVibrato (postedVibrato.load (std::memory_order_relaxed));
+    if (bendPosted.load (std::memory_order_relaxed) && bendPosted.exchange (false, std::memory_order_acquire))
+        setBend (postedBend.load (std::memory_order_relaxed));
+}
+} // namespace tovalin

@@ -4,6 +4,7 @@
 #include "Vector.h"
 #include "Vibrato.h"
 
+#include <atomic>
 #include <string>
 
 namespace tovalin
@@ -39,6 +40,14 @@ public:
     void setVibrato (float amount) noexcept;
     void setBend (float value) noexcept;
 
+    /** From any thread: new "Vibrato freq." and "Pitch Bend" values for the movers,
+        taken up by the audio thread at the start of the voice's next run
+        (applyPosted), so that it never sees a mover half-changed. The latest value wins. */
+    void postVibrato (float amount) noexcept;
+    void postBend (float value) noexcept;
+    /** Audio thread: applies what was posted since the last call. */
+    void applyPosted() noexcept;
+
     // Any thread that owns the model.
     void setSampleRate (float rate) noexcept;
 
@@ -66,6 +75,11 @@ public:
     Vibrato fretMover;
     Vibrato touchMover;
 
+private:
+    std::atomic<float> postedVibrato{0.0f}, postedBend{0.5f};
+    std::atomic<bool> vibratoPosted{false}, bendPosted{false};
+
+public:
     StringModel (const StringModel&) = delete;
     StringModel& operator= (const StringModel&) = delete;
 };

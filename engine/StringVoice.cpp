@@ -394,7 +394,12 @@ float StringVoice::updateModesFor (bool p, bool f, bool t, bool w, float* nextDo
     }
 }
 
-void StringVoice::beginRun() noexcept { pluckDotReady = fretDotReady = touchDotReady = false; }
+void StringVoice::beginRun() noexcept
+{
+    // Mover settings posted by other threads take effect between runs.
+    model->applyPosted();
+    pluckDotReady = fretDotReady = touchDotReady = false;
+}
 
 void StringVoice::renderSample (float* out) noexcept
 {

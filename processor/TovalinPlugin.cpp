@@ -330,9 +330,8 @@ void TovalinPlugin::setParameter (int id, float x)
     // Changes whose side effects reach what the audio thread plays take the callback
     // lock and the strings lock first, then the parameter lock: the processor's one
     // lock order. From the audio thread (mapped actions) the callback lock is held.
-    const bool touchesPlaying = id == P::Volume || id == P::VibratoFrequency || id == P::PitchBend ||
-                                id == P::ToggleHarmonics || id == P::TogglePalm || id == P::ToggleLegato ||
-                                id == P::ToggleSustain || id == P::ToggleChords;
+    const bool touchesPlaying = id == P::Volume || id == P::ToggleHarmonics || id == P::TogglePalm ||
+                                id == P::ToggleLegato || id == P::ToggleSustain || id == P::ToggleChords;
     // Held in place, not on the heap: this may run on the audio thread.
     std::optional<juce::ScopedLock> callbackLock, strings;
     if (touchesPlaying)
@@ -377,13 +376,17 @@ void TovalinPlugin::setParameter (int id, float x)
             velocityMapper.rebuildExcitation ((double) x * x * x * x * x);
             break;
         case P::VibratoFrequency:
-            for (auto& m : liveModels)
-                m->setVibrato (x);
-            break;
         case P::PitchBend:
+        {
+            // Posted to the live models; the audio thread takes them up between runs.
+            const juce::ScopedLock sl (stringsLock);
             for (auto& m : liveModels)
-                m->setBend (x);
+                if (id == P::VibratoFrequency)
+                    m->postVibrato (x);
+                else
+                    m->postBend (x);
             break;
+        }
         case P::ToggleHarmonics:
         case P::TogglePalm:
         {

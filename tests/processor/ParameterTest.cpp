@@ -178,6 +178,12 @@ TEST_F (Parameters, SideEffectsReachTheStrings)
     EXPECT_NEAR (plugin.stringParams[2].volumeFactor, std::exp (0.4f * 2.4f), 1e-5);
 
     plugin.setParameterNotifyingHost (P::PitchBend, 1.0f);
+    {
+        // The bend reaches the mover at the start of the next run.
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        juce::MidiBuffer none;
+        plugin.processBlock (buffer, none);
+    }
     EXPECT_TRUE (plugin.liveModels[2]->fretMover.bending);
     EXPECT_GT (plugin.liveModels[2]->fretMover.bendTarget, 0.0f);
 

@@ -348,3 +348,39 @@ TEST (StringLifecycle, AnArithmeticFaultResetsTheEngine)
     for (size_t i = host.recorded.size() - 256; i < host.recorded.size(); ++i)
         ASSERT_EQ (host.recorded[i], 0.0f);
 }
+
+// Vibrato and bend set from another thread while the strings play: the audio thread
+// takes each setting up whole between runs, and the last one holds.
+TEST (StringLifecycle, MoverSettingsFromAnotherThreadArriveWhole)
+{
+    Host host;
+    host.playOnEveryString();
+    std::atomic<bool> stop{false};
+    std::thread audio (
+        [&]
+        {
+            while (! stop)
+            {
+                host.block();
+                std::this_thread::sleep_for (std::chrono::microseconds (100));
+            }
+        });
+    for (int i = 0; i < 300; ++i)
+    {
+        host.plugin.setParameterNotifyingHost (ParameterTable::PitchBend, (float) (i % 11) / 10.0f);
+        host.plugin.setParameterNotifyingHost (ParameterTable::VibratoFrequency, (float) (i % 7) / 6.0f);
+    }
+    host.plugin.setParameterNotifyingHost (ParameterTable::PitchBend, 1.0f);
+    host.plugin.setParameterNotifyingHost (ParameterTable::VibratoFrequency, 0.0f);
+    std::this_thread::sleep_for (std::chrono::milliseconds (20));
+    stop = true;
+    audio.join();
+    host.block();
+    const juce::ScopedLock sl (host.plugin.stringsLock);
+    for (int s = 0; s < 6; ++s)
+    {
+        const Vibrato& mover = host.plugin.liveModels[(size_t) s]->fretMover;
+        EXPECT_GT (mover.bendTarget, 0.0f) << s;
+        EXPECT_EQ (mover.frequency, 0.0f) << s;
+    }
+}
