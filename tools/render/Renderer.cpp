@@ -453,10 +453,14 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
 
+    const std::string written = juce::File::getCurrentWorkingDirectory()
+                                    .getChildFile (juce::String (options.output))
+                                    .getFullPathName()
+                                    .toStdString();
     if (options.input.empty())
-        err << "tovalin-render: wrote the demo performance to " << options.output << "\n";
+        err << "tovalin-render: wrote the demo performance to " << written << "\n";
     else if (! options.quiet)
-        err << "tovalin-render: wrote " << options.output << "\n";
+        err << "tovalin-render: wrote " << written << "\n";
     return 0;
 }
 
