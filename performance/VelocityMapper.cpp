@@ -97,6 +97,20 @@ void VelocityMapper::fullRebuild() noexcept
     endWrite();
 }
 
+void VelocityMapper::fillAround (std::map<int, int>::const_iterator it, int velocity, int value) noexcept
+{
+    // From the previous point (or velocity 0) to the point, and on to the next (or 127).
+    if (it == points.begin())
+        constantFill (0, velocity, value);
+    else
+        segmentFill (std::prev (it)->first, std::prev (it)->second, velocity, value);
+    const auto next = std::next (it);
+    if (next == points.end())
+        constantFill (velocity, 127, value);
+    else
+        segmentFill (velocity, value, next->first, next->second);
+}
+
 void VelocityMapper::rebuildExcitation (double blend)
 {
     const juce::ScopedLock sl (lock);
@@ -122,15 +136,7 @@ void VelocityMapper::addPoint (int velocity, int value)
         value = points[velocity];
         const auto it = points.find (velocity);
         beginWrite();
-        if (it == points.begin())
-            constantFill (0, velocity, value);
-        else
-            segmentFill (std::prev (it)->first, std::prev (it)->second, velocity, value);
-        const auto next = std::next (it);
-        if (next == points.end())
-            constantFill (velocity, 127, value);
-        else
-            segmentFill (velocity, value, next->first, next->second);
+        fillAround (it, velocity, value);
         endWrite();
     }
     notifyModified();
@@ -149,15 +155,7 @@ void VelocityMapper::movePoint (int oldVelocity, int newVelocity, int newValue)
         const int high = std::next (it) == points.end() ? 127 : std::next (it)->first - 1;
         newVelocity = juce::jlimit (low, high, newVelocity);
         beginWrite();
-        if (it == points.begin())
-            constantFill (0, newVelocity, newValue);
-        else
-            segmentFill (std::prev (it)->first, std::prev (it)->second, newVelocity, newValue);
-        const auto next = std::next (it);
-        if (next == points.end())
-            constantFill (newVelocity, 127, newValue);
-        else
-            segmentFill (newVelocity, newValue, next->first, next->second);
+        fillAround (it, newVelocity, newValue);
         endWrite();
         points.erase (it);
         points[newVelocity] = newValue;

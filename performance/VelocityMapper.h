@@ -70,6 +70,8 @@ private:
     void fullRebuild() noexcept;
     void constantFill (int from, int to, int level) noexcept;
     void segmentFill (int a, int x, int b, int y) noexcept;
+    /** The segments on both sides of the point at it, taken at (velocity, value). */
+    void fillAround (std::map<int, int>::const_iterator it, int velocity, int value) noexcept;
     void writeRecord (int velocity, const float* values) noexcept;
     void levelRecord (int level, float* values) const noexcept;
     void notifyModified();

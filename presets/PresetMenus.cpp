@@ -39,6 +39,19 @@ namespace presetMenus
             return name.isNotEmpty() && ! library.isBuiltIn (name) && library.getNames().contains (name);
         }
 
+        /** One item per user preset (id i + 10 for entry i) after a separator. */
+        void addUserPresets (const GenericPresetLibrary& library, std::vector<PresetMenuItem>& items)
+        {
+            const juce::StringArray names = library.getNames();
+            bool first = true;
+            for (int i = 0; i < names.size(); ++i)
+                if (! library.isBuiltIn (names[i]))
+                {
+                    items.push_back ({i + 10, names[i], true, names[i] == library.getCurrentName(), 0, first});
+                    first = false;
+                }
+        }
+
         void saveAsNew (GenericPresetLibrary& library, PresetDialogs& dialogs)
         {
             const auto n =
@@ -129,14 +142,7 @@ namespace presetMenus
             {1, "Save current preset."},
             {2, "Rename current preset.", isUserName (library, current)},
         };
-        const juce::StringArray names = library.getNames();
-        bool first = true;
-        for (int i = 0; i < names.size(); ++i)
-            if (! library.isBuiltIn (names[i]))
-            {
-                items.push_back ({i + 10, names[i], true, names[i] == current, 0, first});
-                first = false;
-            }
+        addUserPresets (library, items);
         return items;
     }
 
@@ -168,14 +174,7 @@ namespace presetMenus
     {
         const juce::String current = library.getCurrentName();
         std::vector<PresetMenuItem> items = {{1, "Remove current preset.", isUserName (library, current)}};
-        const juce::StringArray names = library.getNames();
-        bool first = true;
-        for (int i = 0; i < names.size(); ++i)
-            if (! library.isBuiltIn (names[i]))
-            {
-                items.push_back ({i + 10, names[i], true, names[i] == current, 0, first});
-                first = false;
-            }
+        addUserPresets (library, items);
         return items;
     }
 
