@@ -501,9 +501,37 @@ void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
 {
     if (disabled)
         return;
-    // No body filter is loaded yet; the guitar's admittance still reaches the strings.
+    // A new guitar brings a new admittance for the strings; asked here, so that a
+    // request that collapses into a running update is not lost.
     if (recomputeStrings)
         precomputationThread.requestRecompute();
+    // Concurrent requests collapse: a busy update runs once more with fresh values.
+    bodyFilterRedo = true;
+    const juce::ScopedTryLock tl (bodyFilterLock);
+    if (! tl.isLocked())
+        return;
+    if (bodyFilterBuilder == nullptr)
+        bodyFilterBuilder = std::make_unique<BodyFilterBuilder> (soundLibrary);
+    while (bodyFilterRedo.exchange (false))
+    {
+        std::string guitar, room;
+        float mix = 0.0f;
+        {
+            const juce::ScopedLock pl (parameters.parameterLock);
+            guitar = parameters.get (ParameterTable::GuitarType).getText().toStdString();
+            room = parameters.get (ParameterTable::RoomType).getText().toStdString();
+            mix = parameters.get (ParameterTable::Mix).value;
+        }
+        bodyFilterBuilder->build (guitar, room, mix);
+        if (bodyFilterBuilder->length() > 0)
+        {
+            // Only the load itself happens with processing suspended.
+            suspendProcessing (true);
+            bodyFilterBuilder->load (settings.samplesOfLatency, convolver);
+            suspendProcessing (false);
+        }
+        reportLatency();
+    }
 }
 
 bool TovalinPlugin::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -522,7 +550,12 @@ void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
     deferredMidi.clear();
     sendChangeMessage();
     resetEngine();
+    const bool starting = firstPrepare;
     initializeStrings();
+    // The body filter is loaded outside the strings lock: its load suspends processing,
+    // which takes the callback lock, and that lock comes first.
+    if (starting)
+        updateBodyAndRoom (false);
     reportLatency();
 }
 

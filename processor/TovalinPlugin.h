@@ -6,6 +6,7 @@
 
 #include "../engine/Convolver.h"
 #include "../engine/FloatingPointGuard.h"
+#include "../engine/SoundLibrary.h"
 #include "../engine/StringModel.h"
 #include "../engine/StringParams.h"
 #include "../engine/StringVoice.h"
@@ -156,6 +157,12 @@ public:
 
     Convolver convolver;
     VelocityMapper velocityMapper;
+    /** The guitars and rooms (their recorded data comes with the sound data). */
+    SoundLibrary soundLibrary;
+    std::unique_ptr<BodyFilterBuilder> bodyFilterBuilder;
+    /** Serialises updateBodyAndRoom: only ever tried; a busy update repeats instead. */
+    juce::CriticalSection bodyFilterLock;
+    std::atomic<bool> bodyFilterRedo{false};
     Fingering fingering;
     Guitarist guitarist{fingering};
     /** String 0 is the lowest. Guarded by stringsLock; swapped under the callback lock. */

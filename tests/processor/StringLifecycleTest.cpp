@@ -384,3 +384,51 @@ TEST (StringLifecycle, MoverSettingsFromAnotherThreadArriveWhole)
         EXPECT_EQ (mover.frequency, 0.0f) << s;
     }
 }
+
+// With a guitar and a room in the library, the first preparation loads the body filter:
+// its partition becomes part of the reported latency, and the strings sound through it.
+TEST (StringLifecycle, TheBodyFilterIsLoadedAndHeard)
+{
+    TovalinPlugin plugin;
+    GuitarEntry guitar;
+    guitar.name = "Corvan's Classical"; // the first preset's guitar and room
+    guitar.bodyResponse.assign (2000, 0.0f);
+    for (size_t i = 0; i < 2000; ++i)
+        guitar.bodyResponse[i] = std::exp (-(float) i / 200.0f) * std::sin (0.05f * (float) i);
+    plugin.soundLibrary.addGuitar (std::move (guitar));
+    RoomEntry room;
+    room.name = "Medium 2";
+    room.roomResponse.assign (3000, 0.0f);
+    room.roomResponse[0] = 1.0f;
+    room.roomResponse[1500] = 0.3f;
+    plugin.soundLibrary.addRoom (std::move (room));
+
+    plugin.setPreference ("chordsDetectionDelay", 0);
+    plugin.setPlayConfigDetails (0, 2, 44100, 256);
+    plugin.prepareToPlay (44100, 256);
+    const int P = plugin.convolver.partitionLength();
+    ASSERT_GT (P, 0);
+    EXPECT_EQ (plugin.getLatencySamples(), P);
+
+    juce::AudioBuffer<float> buffer (2, 256);
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (2, 52, (juce::uint8) 100), 0);
+    std::vector<float> out;
+    for (int b = 0; b < 40; ++b)
+    {
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        plugin.processBlock (buffer, midi);
+        midi.clear();
+        out.insert (out.end(), buffer.getReadPointer (0), buffer.getReadPointer (0) + 256);
+    }
+    for (int i = 0; i < P; ++i)
+        ASSERT_EQ (out[(size_t) i], 0.0f) << "nothing before the filter's latency";
+    double energy = 0;
+    for (size_t i = (size_t) P; i < out.size(); ++i)
+        energy += (double) out[i] * out[i];
+    EXPECT_GT (energy, 0.0);
+
+    // A room change rebuilds the filter; an unknown room keeps the loaded one.
+    plugin.setParameterNotifyingHost (ParameterTable::RoomType, 0.0f); // "Small 1": not in the library
+    EXPECT_EQ (plugin.convolver.partitionLength(), P);
+}
