@@ -354,14 +354,6 @@ __attribute__ ((always_inline)) inline void solvePads (double phi, double Kc, do
     FB = _mm_cvtsd_f64 (_mm_unpackhi_pd (force, force));
 }
 
-void ForceFret::contact (double y) noexcept
-{
-    double a, b;
-    pads.predictBoth (a, b);
-    solvePads (pads.phi, contactStiffness, y, a, b, pads.FA, pads.FB);
-    pads.movePads (a, b);
-}
-
 void ForceFret::solveContacts (const ContactSolve* batch, int count) noexcept
 {
     // Independent solves, one after another with nothing in between: the processor

@@ -178,8 +178,6 @@ public:
     int liftDuration;
 
 private:
-    void contact (double y) noexcept;
-
     PadPair pads;
     double contactStiffness = 2.02e7;
     double y1 = 0, y2 = 0;

@@ -8,9 +8,6 @@ namespace tovalin
 {
 namespace
 {
-    const char* const keyNames[] = {
-        "showWelcomePanel", "samplesOfLatency", "chordsDetectionDelay", "performanceLevel", "bend", "bendOnAftertouch",
-        "harmonics",        "inversions"};
 
     int* field (Settings& s, const std::string& key)
     {
@@ -78,15 +75,10 @@ bool Settings::getValue (const std::string& key, int& value) const
     return true;
 }
 
-const char* const* Settings::keys (int& count)
-{
-    count = (int) (sizeof (keyNames) / sizeof (keyNames[0]));
-    return keyNames;
-}
-
 namespace
 {
-    // readSettings takes the keys in this order; the file lists them in keyNames order.
+    // readSettings takes the keys in this order; the state (and, after "showWelcomePanel",
+    // the file) lists them in stateOrder.
     const char* const readOrder[] = {
         "samplesOfLatency", "chordsDetectionDelay", "performanceLevel", "bend",
         "harmonics",        "bendOnAftertouch",     "inversions",       "showWelcomePanel"};

@@ -36,9 +36,6 @@ public:
     /** The value stored under key; false for an unknown key. */
     bool getValue (const std::string& key, int& value) const;
 
-    /** The keys in the file's order. */
-    static const char* const* keys (int& count);
-
     /** Applies the preference elements of parent (a file root or a state root);
         missing keys keep their values. */
     void readSettings (const juce::XmlElement& parent);

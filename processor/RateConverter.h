@@ -83,14 +83,8 @@ public:
 
     bool isConfigured() const noexcept { return work != nullptr; }
     bool isCopy() const noexcept { return up == 1 && down == 1; }
-    int getUp() const noexcept { return up; }
-    int getDown() const noexcept { return down; }
-    int getTaps() const noexcept { return taps; }
     double getInputPerOutput() const noexcept { return inputPerOutput; }
     bool isPrimed() const noexcept { return primed; }
-
-    /** Phase p's taps (N floats), for inspection. */
-    const float* phaseCoefficients (int p) const noexcept { return coefficients.data() + (size_t) p * (size_t) taps; }
 
     /** Builds the L phases of N taps of a windowed-sinc interpolator whose phase p is a
         fractional delay of p/L after tap N/2 - 1, cut off at cutoff (a fraction of the

@@ -25,7 +25,7 @@ void StringPrecomputationThread::run()
     }
 }
 
-bool StringPrecomputationThread::recomputePass()
+void StringPrecomputationThread::recomputePass()
 {
     // A change of string set releases the strings once per pass: releasing them again
     // at every later string's install would restart fades already under way.
@@ -51,7 +51,7 @@ bool StringPrecomputationThread::recomputePass()
         }
 
         if (threadShouldExit() || paused)
-            return false;
+            return;
         if (recomputeRequested.exchange (false))
         {
             s = -1; // new values arrived: start over, so no mix of old and new stays live
@@ -65,7 +65,7 @@ bool StringPrecomputationThread::recomputePass()
         const juce::ScopedLock sl (processor.stringsLock);
         const juce::ScopedLock pl (processor.parameters.parameterLock);
         if (generation != processor.stringsGeneration || paused)
-            return false; // the strings were rebuilt meanwhile
+            return; // the strings were rebuilt meanwhile
 
         StringParams& shared = processor.stringParams[(size_t) s];
         const float velocityGain = shared.velocityGain; // the performer's, not ours
@@ -89,7 +89,6 @@ bool StringPrecomputationThread::recomputePass()
         work->stringSetName = shared.stringSetName;
         ++installs;
     }
-    return true;
 }
 
 } // namespace tovalin

@@ -31,8 +31,9 @@ public:
     void run() override;
 
 private:
-    /** One pass over the six strings; false when it had to start over or stop. */
-    bool recomputePass();
+    /** One pass over the six strings (it starts over when new values arrive, and stops
+        when paused, rebuilt or asked to exit). */
+    void recomputePass();
 
     TovalinPlugin& processor;
     /** The thread's own copy of each string's parameters: computed here, handed to the

@@ -251,21 +251,9 @@ void TovalinPlugin::initializeStrings()
     firstPrepare = false;
 }
 
-juce::StringArray TovalinPlugin::guitarChoices()
-{
-    juce::StringArray names;
-    for (const char* n : GuitarNames)
-        names.add (n);
-    return names;
-}
+juce::StringArray TovalinPlugin::guitarChoices() { return juce::StringArray (GuitarNames, 9); }
 
-juce::StringArray TovalinPlugin::roomChoices()
-{
-    juce::StringArray names;
-    for (const char* n : RoomNames)
-        names.add (n);
-    return names;
-}
+juce::StringArray TovalinPlugin::roomChoices() { return juce::StringArray (RoomNames, 6); }
 
 void TovalinPlugin::setSoundControls (const SoundControls& c)
 {
