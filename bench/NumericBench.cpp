@@ -1,4 +1,5 @@
 #include "engine/Convolver.h"
+#include "engine/SoundLibrary.h"
 #include "engine/FFTReal.h"
 #include "engine/FastMath.h"
 
@@ -82,29 +83,47 @@ BENCHMARK (BM_SinCos4);
 
 namespace
 {
-// The body filter at the default latency: a 65536-sample response in 257 partitions
-// of 256, per engine sample.
-void BM_ConvolverBodyFilter (benchmark::State& state)
+// The body filter's cost per engine sample with the longest filter (65536 samples), at
+// each latency preference: the partition count follows from it as the processor
+// chooses it.
+void BM_ConvolverAtLatency (benchmark::State& state)
 {
     Vector<float> h (65536);
     fillRandom (h);
     for (int i = 0; i < h.size(); ++i)
         h[i] *= std::exp (-(float) i / 12000.0f);
     tovalin::Convolver c;
-    c.load (h.data(), h.size(), (int) state.range (0));
-    Vector<float> x (512), y (512);
+    const int latency = (int) state.range (0);
+    c.load (h.data(), h.size(), tovalin::BodyFilterBuilder::partitionCount (h.size(), latency));
+    constexpr int block = 2048;
+    Vector<float> x (block), y (block);
     fillRandom (x);
     c.wake();
     for (auto _ : state)
     {
-        c.setOutput (y.data(), 512);
-        c.process (x.data(), 512);
+        c.setOutput (y.data(), block);
+        c.process (x.data(), block);
         benchmark::DoNotOptimize (y.data());
     }
-    state.SetItemsProcessed (state.iterations() * 512);
+    state.SetItemsProcessed (state.iterations() * block);
+    state.counters["partitions"] = (double) tovalin::BodyFilterBuilder::partitionCount (h.size(), latency);
     state.counters["realtime_x"] =
-        benchmark::Counter ((double) state.iterations() * 512 / 44100.0, benchmark::Counter::kIsRate);
+        benchmark::Counter ((double) state.iterations() * block / 44100.0, benchmark::Counter::kIsRate);
+}
+
+// A guitar, room or mix change: combining the largest pair and loading it.
+void BM_BodyFilterRebuild (benchmark::State& state)
+{
+    const tovalin::SoundLibrary library;
+    tovalin::BodyFilterBuilder builder (library);
+    tovalin::Convolver c;
+    for (auto _ : state)
+    {
+        builder.build ("Zorbel's Jumbo", "Large 2", 0.5f);
+        benchmark::DoNotOptimize (builder.load (256, c));
+    }
 }
 } // namespace
 
-BENCHMARK (BM_ConvolverBodyFilter)->Arg (257)->Arg (65);
+BENCHMARK (BM_ConvolverAtLatency)->Arg (32)->Arg (64)->Arg (128)->Arg (256)->Arg (512)->Arg (1024);
+BENCHMARK (BM_BodyFilterRebuild)->Unit (benchmark::kMillisecond);

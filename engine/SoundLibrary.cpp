@@ -1,7 +1,10 @@
 #include "SoundLibrary.h"
 
 #include "Convolver.h"
+#include "EmbeddedSoundData.h"
 #include "FFTReal.h"
+#include "SoundDataFormat.h"
+#include "SoundNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +15,37 @@ namespace tovalin
 AdmittanceTable GuitarEntry::admittanceTable() const noexcept
 {
     return {admittanceFrequency.data(), admittance.data(), admittanceExtra.data(), (int) admittance.size(), guitarGain};
+}
+
+SoundLibrary::SoundLibrary()
+{
+    SoundData data;
+    std::string error;
+    // The data are built in; a build that embedded something else has no guitars and
+    // rooms, which the processor survives (the body filter stays empty).
+    if (! parseSoundData (embeddedSoundData(), embeddedSoundDataSize(), data, error) || data.guitars.size() != 9 ||
+        data.rooms.size() != 6)
+        return;
+    for (size_t i = 0; i < 9; ++i)
+    {
+        GuitarData& d = data.guitars[i];
+        GuitarEntry g;
+        g.name = GuitarNames[i];
+        g.bodyResponse = std::move (d.body);
+        g.admittance = std::move (d.admittance);
+        g.admittanceFrequency.resize (g.admittance.size());
+        for (size_t row = 0; row < g.admittance.size(); ++row)
+            g.admittanceFrequency[row] = (float) row * d.step;
+        g.admittanceExtra.assign (g.admittance.size(), 0.0f);
+        addGuitar (std::move (g));
+    }
+    for (size_t j = 0; j < 6; ++j)
+    {
+        RoomEntry r;
+        r.name = RoomNames[j];
+        r.roomResponse = std::move (data.rooms[j].response);
+        addRoom (std::move (r));
+    }
 }
 
 const GuitarEntry& SoundLibrary::addGuitar (GuitarEntry entry)

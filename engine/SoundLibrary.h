@@ -35,6 +35,15 @@ struct RoomEntry
 class SoundLibrary
 {
 public:
+    /** The nine guitars and six rooms of the catalogue, from the embedded data. */
+    SoundLibrary();
+
+    struct Empty
+    {
+    };
+    /** A library with nothing in it, for callers that bring their own entries. */
+    explicit SoundLibrary (Empty) {}
+
     /** Adds an entry; a name already present returns the existing entry instead. */
     const GuitarEntry& addGuitar (GuitarEntry entry);
     const RoomEntry& addRoom (RoomEntry entry);

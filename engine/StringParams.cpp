@@ -93,6 +93,10 @@ void recomputeParams (StringParams& p, const SoundControls& c, const StringPrefe
     p.pitchFactor = 1.0f;
     p.pluckPosition = c.attackPlace * 0.15f + 0.05f;
 
+    // An unknown guitar keeps the previous table; a string that never had one gets a
+    // plausible table rather than none to read.
+    if (guitar == nullptr && p.admittanceCount < 1)
+        guitar = &flatAdmittance();
     if (guitar != nullptr)
     {
         p.admittanceFrequency = guitar->frequency;

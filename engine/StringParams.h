@@ -40,9 +40,9 @@ struct AdmittanceTable
     float gain = 1.0f;
 };
 
-/** A uniform admittance of plausible magnitude for any guitar, until guitars bring
-    their own tables: |Y| = 100 in the table's units, the low-frequency level of a
-    classical guitar's bridge. */
+/** A uniform admittance of plausible magnitude, for strings that have never been given
+    a guitar: |Y| = 100 in the table's units, the low-frequency level of a classical
+    guitar's bridge. */
 const AdmittanceTable& flatAdmittance() noexcept;
 
 /** The derived physical parameters of one string. */

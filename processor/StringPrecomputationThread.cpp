@@ -41,7 +41,7 @@ void StringPrecomputationThread::recomputePass()
         {
             const juce::ScopedLock sl (processor.stringsLock);
             controls = processor.currentSoundControls();
-            recomputeParams (pending, controls, processor.stringPreferences(), &flatAdmittance());
+            processor.recomputeStringParams (pending, controls);
             work = processor.workModels[(size_t) s].get();
             work->modes.params = &pending;
             computeModes (*work);

@@ -165,7 +165,7 @@ TovalinPlugin::TovalinPlugin()
     for (int s = 0; s < 6; ++s)
     {
         stringParams[(size_t) s].stringIndex = s;
-        recomputeParams (stringParams[(size_t) s], controls, stringPreferences(), &flatAdmittance());
+        recomputeStringParams (stringParams[(size_t) s], controls);
     }
     buildStrings (false);
 
@@ -239,7 +239,7 @@ void TovalinPlugin::initializeStrings()
         liveModels[(size_t) s]->setSampleRate ((float) EngineSampleRate);
 
         StringParams& p = stringParams[(size_t) s];
-        recomputeParams (p, controls, stringPreferences(), &flatAdmittance());
+        recomputeStringParams (p, controls);
         StringModel& live = *liveModels[(size_t) s];
         computeModes (live);
         computeShapes (live, true);
@@ -485,6 +485,13 @@ void TovalinPlugin::readParameters (const juce::XmlElement& parent)
     }
 }
 
+void TovalinPlugin::recomputeStringParams (StringParams& params, const SoundControls& controls) const
+{
+    const GuitarEntry* guitar = soundLibrary.findGuitar (controls.guitarType);
+    const AdmittanceTable table = guitar != nullptr ? guitar->admittanceTable() : AdmittanceTable();
+    recomputeParams (params, controls, stringPreferences(), guitar != nullptr ? &table : nullptr);
+}
+
 void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
 {
     if (disabled)
@@ -511,6 +518,7 @@ void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
             mix = parameters.get (ParameterTable::Mix).value;
         }
         bodyFilterBuilder->build (guitar, room, mix);
+        ++bodyFilterBuilds;
         if (bodyFilterBuilder->length() > 0)
         {
             // Only the load itself happens with processing suspended.

@@ -127,7 +127,14 @@ public:
         strings are recomputed when asked (a new guitar brings a new admittance). */
     void updateBodyAndRoom (bool recomputeStrings);
 
+    /** How many body filters have been built so far. */
+    int bodyFilterBuildCount() const noexcept { return bodyFilterBuilds.load(); }
+
     StringPreferences stringPreferences() const noexcept { return {settings.bend, settings.harmonics}; }
+
+    /** Recomputes one string's parameters from controls, with the admittance of the
+        guitar they name (an unknown guitar keeps the string's previous table). */
+    void recomputeStringParams (StringParams& params, const SoundControls& controls) const;
 
     /** Reports to the host the delay between a note and its sound that the processor
         itself adds: the chord-detection delay and the body filter's partition, both in
@@ -156,6 +163,7 @@ public:
     bool constructed = false;
 
     Convolver convolver;
+    std::atomic<int> bodyFilterBuilds{0};
     VelocityMapper velocityMapper;
     /** The guitars and rooms (their recorded data comes with the sound data). */
     SoundLibrary soundLibrary;

@@ -35,7 +35,7 @@ void fillSmallLibrary (SoundLibrary& library)
 
 TEST (SoundLibrary, EntriesAreFoundByExactNameAndKeptOnce)
 {
-    SoundLibrary library;
+    SoundLibrary library {SoundLibrary::Empty()};
     fillSmallLibrary (library);
     GuitarEntry again;
     again.name = "Test guitar";
@@ -48,7 +48,7 @@ TEST (SoundLibrary, EntriesAreFoundByExactNameAndKeptOnce)
 // 7140 + 9992 - 1 samples: a 32768-point combination, 128 partitions of 256 at L = 256.
 TEST (SoundLibrary, TheBodyFilterIsTheBodyThroughDryPlusRoom)
 {
-    SoundLibrary library;
+    SoundLibrary library {SoundLibrary::Empty()};
     fillSmallLibrary (library);
     BodyFilterBuilder builder (library);
     builder.build ("Test guitar", "Test room", 0.0f);
@@ -79,7 +79,7 @@ TEST (SoundLibrary, TheBodyFilterIsTheBodyThroughDryPlusRoom)
 
 TEST (SoundLibrary, UnknownNamesBuildNothingAndTheConvolverKeepsItsFilter)
 {
-    SoundLibrary library;
+    SoundLibrary library {SoundLibrary::Empty()};
     fillSmallLibrary (library);
     BodyFilterBuilder builder (library);
     Convolver convolver;

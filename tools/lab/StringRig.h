@@ -15,11 +15,12 @@ namespace tovalin::lab
     gestures that attach forces the way the Guitarist plays and releases a string. */
 struct StringRig
 {
-    explicit StringRig (int string, int level = 2, SoundControls c = {}, StringPreferences p = {})
+    explicit StringRig (int string, int level = 2, SoundControls c = {}, StringPreferences p = {},
+                        const AdmittanceTable* guitar = nullptr)
         : controls (std::move (c)), preferences (p)
     {
         params.stringIndex = string;
-        recomputeParams (params, controls, preferences, &flatAdmittance());
+        recomputeParams (params, controls, preferences, guitar != nullptr ? guitar : &flatAdmittance());
         model = std::make_unique<StringModel> (ModeCountTable[level][string], StringFretCount[string], &params);
         computeAll (*model);
         voice = std::make_unique<StringVoice> (model->modeCount, model.get());
