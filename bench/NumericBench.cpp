@@ -1,7 +1,7 @@
 #include "engine/Convolver.h"
-#include "engine/SoundLibrary.h"
 #include "engine/FFTReal.h"
 #include "engine/FastMath.h"
+#include "engine/SoundLibrary.h"
 
 #include <benchmark/benchmark.h>
 

@@ -35,7 +35,7 @@ void fillSmallLibrary (SoundLibrary& library)
 
 TEST (SoundLibrary, EntriesAreFoundByExactNameAndKeptOnce)
 {
-    SoundLibrary library {SoundLibrary::Empty()};
+    SoundLibrary library{SoundLibrary::Empty()};
     fillSmallLibrary (library);
     GuitarEntry again;
     again.name = "Test guitar";
@@ -48,7 +48,7 @@ TEST (SoundLibrary, EntriesAreFoundByExactNameAndKeptOnce)
 // 7140 + 9992 - 1 samples: a 32768-point combination, 128 partitions of 256 at L = 256.
 TEST (SoundLibrary, TheBodyFilterIsTheBodyThroughDryPlusRoom)
 {
-    SoundLibrary library {SoundLibrary::Empty()};
+    SoundLibrary library{SoundLibrary::Empty()};
     fillSmallLibrary (library);
     BodyFilterBuilder builder (library);
     builder.build ("Test guitar", "Test room", 0.0f);
@@ -79,7 +79,7 @@ TEST (SoundLibrary, TheBodyFilterIsTheBodyThroughDryPlusRoom)
 
 TEST (SoundLibrary, UnknownNamesBuildNothingAndTheConvolverKeepsItsFilter)
 {
-    SoundLibrary library {SoundLibrary::Empty()};
+    SoundLibrary library{SoundLibrary::Empty()};
     fillSmallLibrary (library);
     BodyFilterBuilder builder (library);
     Convolver convolver;
@@ -92,4 +92,22 @@ TEST (SoundLibrary, UnknownNamesBuildNothingAndTheConvolverKeepsItsFilter)
     EXPECT_EQ (convolver.partitionLength(), P);
     EXPECT_EQ (BodyFilterBuilder::partitionCount (100, 1024), 2) << "short filters get two partitions";
     EXPECT_EQ (BodyFilterBuilder::partitionCount (100, 1), 99) << "a latency below 2 counts as 2";
+}
+
+TEST (SoundLibrary, TheCatalogueSizesTheFilters)
+{
+    const SoundLibrary library;
+    BodyFilterBuilder builder (library);
+    Convolver convolver;
+    builder.build ("Vastro's Gypsy", "Small 1", 0.5f); // 7140 + 9992 - 1 samples
+    ASSERT_EQ (builder.length(), 32768);
+    EXPECT_EQ (builder.load (256, convolver), 256);
+    EXPECT_EQ (convolver.partitionCount(), 128);
+
+    builder.build ("Zorbel's Jumbo", "Large 2", 0.5f); // the largest pair
+    ASSERT_EQ (builder.length(), 65536);
+    EXPECT_EQ (builder.load (256, convolver), 256);
+    EXPECT_EQ (convolver.partitionCount(), 257);
+    for (int i = 0; i < builder.length(); ++i)
+        ASSERT_TRUE (std::isfinite (builder.response()[i])) << i;
 }
