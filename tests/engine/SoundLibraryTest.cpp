@@ -55,21 +55,27 @@ TEST (SoundLibrary, TheBodyFilterIsTheBodyThroughDryPlusRoom)
     ASSERT_EQ (builder.length(), 32768);
     EXPECT_EQ (BodyFilterBuilder::partitionCount (32768, 256), 128);
 
-    // Mix 0: 85 % dry impulse plus 15 % of the normalised room, through the body.
+    // Mix 0: 85 % dry impulse plus 15 % of the normalised room, through the body; Mix 1:
+    // the normalised room alone.
     const auto& g = library.findGuitar ("Test guitar")->bodyResponse;
     const auto& r = library.findRoom ("Test room")->roomResponse;
     double e = 0;
     for (float v : r)
         e += (double) v * v;
-    for (size_t k : {(size_t) 0, (size_t) 5, (size_t) 100, (size_t) 7000, (size_t) 12000})
+    for (auto [mix, roomShare] : {std::pair (0.0f, 0.15), {1.0f, 1.0}})
     {
-        double direct = 0;
-        for (size_t j = 0; j <= k && j < g.size(); ++j)
+        builder.build ("Test guitar", "Test room", mix);
+        for (size_t k : {(size_t) 0, (size_t) 5, (size_t) 100, (size_t) 7000, (size_t) 12000})
         {
-            const double room = (k - j < r.size() ? r[k - j] * 0.15 / std::sqrt (e) : 0.0) + (k == j ? 0.85 : 0.0);
-            direct += g[j] * room;
+            double direct = 0;
+            for (size_t j = 0; j <= k && j < g.size(); ++j)
+            {
+                const double room =
+                    (k - j < r.size() ? r[k - j] * roomShare / std::sqrt (e) : 0.0) + (k == j ? 1.0 - roomShare : 0.0);
+                direct += g[j] * room;
+            }
+            EXPECT_NEAR (builder.response()[k], direct, 1e-3 * (std::abs (direct) + 0.01)) << mix << " " << k;
         }
-        EXPECT_NEAR (builder.response()[k], direct, 1e-3 * (std::abs (direct) + 0.01)) << k;
     }
 
     Convolver convolver;
