@@ -1,9 +1,12 @@
 #include "Fingering.h"
 
+#include "ChordNames.h"
+
 namespace tovalin
 {
 Fingering::Fingering()
 {
+    chordName.reserve (ChordNameCapacity); // the audio thread writes names without allocating
     for (int s = 0; s < StringCount; ++s)
     {
         highestNote[s] = OpenNote[s] + FretCount[s] - 1;

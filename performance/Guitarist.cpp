@@ -76,19 +76,6 @@ void TranscriptionPerStringMode::noteOff (const juce::MidiMessage& message) noex
     }
 }
 
-void TranscriptionChordsMode::noteOn (const juce::MidiMessage& message) noexcept
-{
-    guitarist.countKeyDown (message.getNoteNumber());
-    guitarist.singleNoteOn (message.getNoteNumber(), message.getVelocity());
-}
-
-void TranscriptionChordsMode::noteOff (const juce::MidiMessage& message) noexcept
-{
-    if (! guitarist.countKeyUp (message.getNoteNumber()))
-        return;
-    guitarist.singleNoteOff (message.getNoteNumber());
-}
-
 // ---------------------------------------------------------------------------------
 // The single-note path and the queue
 

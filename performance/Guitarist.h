@@ -65,6 +65,11 @@ public:
     bool sustain = false;
     /** Notes held per key on channels 1 to 7: a note-off only counts for the last one. */
     int heldKeyCount[128] = {};
+    /** The distinct notes held on channel 1, and how many note-ons they took. */
+    bool heldNotes[128] = {};
+    int heldNoteCount = 0;
+
+    const ChordLibrary chordLibrary;
 
     // Toggles.
     void setPalm (bool on) noexcept;
@@ -72,6 +77,7 @@ public:
     void setLegato (bool on) noexcept { legato = on; }
     void setSustain (bool on) noexcept { sustain = on; }
     void setChordDetection (bool on) noexcept { chordsMode.chordDetection = on; }
+    TranscriptionChordsMode& chords() noexcept { return chordsMode; }
     /** Ends the strings that ring only because sustain was on. */
     void releaseOrphans() noexcept;
 
@@ -91,6 +97,10 @@ public:
     Fingering& getFingering() noexcept { return fingering; }
 
     const DelayedEventQueue& queue() const noexcept { return delayedEvents; }
+    void clearQueue() noexcept { delayedEvents.clear(); }
+
+    /** Samples at 44 100 Hz that a strum spreads over ("Strumming speed"). */
+    int strumSamples() const noexcept { return params != nullptr ? (*params)[0].strumSamples : 0; }
 
     using Voices = std::array<std::unique_ptr<StringVoice>, 6>;
     using Params = std::array<StringParams, 6>;
