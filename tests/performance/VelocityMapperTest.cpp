@@ -1,10 +1,15 @@
 #include "performance/VelocityMapper.h"
+#include "engine/FFTReal.h"
+#include "tools/lab/AudioAnalysis.h"
+#include "tools/lab/StringRig.h"
 
 #include <gtest/gtest.h>
 
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <cmath>
+#include <cstdio>
 #include <thread>
 
 using namespace tovalin;
@@ -202,4 +207,69 @@ TEST (VelocityMapper, APluckNeverReadsATornRecord)
     audio.join();
     EXPECT_EQ (torn.load(), 0);
     EXPECT_GT (reads.load(), 0);
+}
+
+namespace
+{
+/** An open G plucked with the records the mapper gives velocity v. */
+std::vector<float> pluck (const VelocityMapper& m, int velocity)
+{
+    lab::StringRig rig (3);
+    FrictionRecord f;
+    GestureRecord g;
+    m.recordsFor (velocity, f, g);
+    rig.voice->pluck.emplace (f, g, rig.voice->sampleRate);
+    rig.params.velocityGain = g.amplitude * g.amplitude;
+    rig.voice->updateGain();
+    rig.fretOnly (0);
+    return rig.render (22050);
+}
+
+/** Spectral centroid (Hz) of the first 8192 samples. */
+double centroid (const std::vector<float>& x)
+{
+    constexpr int n = 8192;
+    std::vector<float> in (x.begin(), x.begin() + n), spectrum (n);
+    FFTReal<float> fft (n);
+    fft.doFft (in.data(), spectrum.data());
+    double weighted = 0, total = 0;
+    for (int k = 1; k < n / 2; ++k)
+    {
+        const double magnitude = std::hypot ((double) spectrum[(size_t) k], (double) spectrum[(size_t) (n / 2 + k)]);
+        weighted += magnitude * k * 44100.0 / n;
+        total += magnitude;
+    }
+    return weighted / total;
+}
+} // namespace
+
+// Through the default curve a harder key plucks louder, with the finger and with the
+// pick, by several dB at every step. The timbre stays that of the technique: the
+// records of the soft and hard ends differ mostly in strength, so the spectral
+// centroid moves little (the figures are printed for the record).
+TEST (VelocityMapper, HarderKeysPluckLouder)
+{
+    for (double blend : {0.0, 1.0})
+    {
+        VelocityMapper m;
+        m.rebuildExcitation (blend);
+        double lastLevel = -1e9, lowest = 1e9, highest = 0;
+        std::printf ("%s:", blend == 0.0 ? "finger" : "pick");
+        for (int velocity : {10, 40, 70, 100, 127})
+        {
+            const std::vector<float> y = pluck (m, velocity);
+            const double level = 20.0 * std::log10 (lab::rms (y, 0, y.size()));
+            const double c = centroid (y);
+            std::printf ("  v%d %.1f dB %.0f Hz", velocity, level, c);
+            EXPECT_GT (level, lastLevel + 3.0) << blend << " " << velocity;
+            lastLevel = level;
+            if (velocity >= 40) // the softest pick barely sounds
+            {
+                lowest = std::min (lowest, c);
+                highest = std::max (highest, c);
+            }
+        }
+        std::printf ("\n");
+        EXPECT_LT (highest / lowest, 1.2) << "the same technique at every strength";
+    }
 }
