@@ -346,7 +346,7 @@ void TranscriptionChordsMode::reset() noexcept
 {
     currentRoot = -1;
     currentMask = 0;
-    currentName[0] = 0;
+    setName ("");
     currentVoicing.noChord = true;
     withoutThird = false;
     for (int n = 0; n < 128; ++n)

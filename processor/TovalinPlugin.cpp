@@ -126,7 +126,7 @@ struct TovalinPlugin::ChunkClient
     void handleMidi (int t) noexcept
     {
         const juce::MidiMessage m = events.message();
-        if (! processor.actionMapper.handleMidiMessage (m))
+        if (! processor.actionMapper.dispatch (m))
             processor.guitarist.handleNoteEvent (m, t);
         events.next();
     }
@@ -174,6 +174,9 @@ TovalinPlugin::TovalinPlugin()
     presetLibrary->loadBuiltIns (builtInPresetsDocument, builtInPresetsDocumentSize);
     presetLibrary->reload();
     velocityMapper.setModifiedNotifier (&curveEdits);
+    // The built-in mapping set, until the mapping-set library brings the user's.
+    actionMapper.readMappings (*ActionMapper2::defaultSet());
+    actionMapper.changed = false;
 
     deferredMidi.ensureSize (4096);
     constructed = true;
@@ -697,6 +700,7 @@ void TovalinPlugin::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement root (stateTag);
     root.setAttribute ("pluginVersion", "1.3");
+    actionMapper.writeMappings (root);
     parameters.writeParameters (root);
     velocityMapper.writePoints (root);
     settings.writeSettings (root);
@@ -730,6 +734,7 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
         }
     readParameters (*xml);
     velocityMapper.readPoints (*xml);
+    actionMapper.readMappings (*xml);
     restoringState = false;
     updateBodyAndRoom (true);
     reportLatency();

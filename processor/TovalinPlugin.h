@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeferredPresetLoad.h"
 #include "ParameterTable.h"
 #include "RateConverter.h"
 #include "StringPrecomputationThread.h"
@@ -182,7 +183,13 @@ public:
     int stringsGeneration = 0;
     std::unique_ptr<GenericPresetLibrary> presetLibrary;
     Settings settings;
-    ActionMapper2 actionMapper;
+    ActionMapper2 actionMapper{*this};
+    /** Preset loads that mapped actions ask for on the audio thread. */
+    DeferredPresetLoad deferredPresetLoad{[this] (const juce::String& name)
+                                          {
+                                              if (presetLibrary != nullptr)
+                                                  presetLibrary->selectByName (name);
+                                          }};
     std::array<StringParams, 6> stringParams;
     juce::CriticalSection stringsLock;
     RateConverter rateConverter;

@@ -267,6 +267,11 @@ TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
             midi.addEvent (juce::MidiMessage::noteOn (1, 52 + i * 3, (juce::uint8) 100), i * 60);
         midi.addEvent (juce::MidiMessage::controllerEvent (1, 64, 127), 7);
         midi.addEvent (juce::MidiMessage::pitchWheel (1, 9000), 8);
+        // Mapped sources of the default set: vibrato, a held mode and a latched one.
+        midi.addEvent (juce::MidiMessage::controllerEvent (1, 1, 40), 9);
+        midi.addEvent (juce::MidiMessage::noteOn (1, 48, (juce::uint8) 90), 10);
+        midi.addEvent (juce::MidiMessage::noteOff (1, 48), 200);
+        midi.addEvent (juce::MidiMessage::noteOn (1, 51, (juce::uint8) 90), 210);
 
         allocationCount = 0;
         countingAllocations = true;

@@ -21,9 +21,9 @@ TEST (State, TheChunkCarriesTheWholeInstrumentInItsOrder)
     for (auto* e : xml->getChildIterator())
         if (tags.isEmpty() || tags[tags.size() - 1] != e->getTagName())
             tags.add (e->getTagName());
-    EXPECT_EQ (tags, juce::StringArray ({"Parameter", "VelocityPoint", "samplesOfLatency", "chordsDetectionDelay",
-                                         "performanceLevel", "bend", "bendOnAftertouch", "harmonics", "inversions",
-                                         "currentPreset", "currentActionsPreset"}));
+    EXPECT_EQ (tags, juce::StringArray ({"ActionMapping", "Parameter", "VelocityPoint", "samplesOfLatency",
+                                         "chordsDetectionDelay", "performanceLevel", "bend", "bendOnAftertouch",
+                                         "harmonics", "inversions", "currentPreset", "currentActionsPreset"}));
     EXPECT_EQ (xml->getChildByName ("showWelcomePanel"), nullptr);
     EXPECT_EQ (xml->getChildByName ("currentPreset")->getStringAttribute ("name"),
                juce::String ("Are You Classical ?"));
@@ -38,6 +38,8 @@ TEST (State, ASavedInstrumentIsRestoredWhole)
     a.velocityMapper.addPoint (64, 100);
     a.setPreference ("chordsDetectionDelay", 200);
     a.settings.showWelcomePanel = 0;
+    a.actionMapper.addMapping (7, a.actionMapper.createAction ("Set Parameter"), true);
+    a.actionMapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color");
     juce::MemoryBlock chunk;
     a.getStateInformation (chunk);
 
@@ -54,6 +56,9 @@ TEST (State, ASavedInstrumentIsRestoredWhole)
     EXPECT_EQ (b.getCurrentProgram(), 7);
     EXPECT_TRUE (b.presetLibrary->isModified()) << "the song's sound differs from the preset";
     EXPECT_FALSE (b.restoringState);
+    ASSERT_EQ (b.actionMapper.mappingsOf (7).size(), 1u) << "the mappings come along";
+    EXPECT_EQ (b.actionMapper.mappingsOf (7)[0]->getTarget(), juce::String ("Color"));
+    EXPECT_EQ (b.actionMapper.mappingsOf (1).size(), 1u);
 }
 
 TEST (State, ChunksThatAreNotOursChangeNothing)

@@ -418,6 +418,8 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
             ++next;
         }
         plugin->processBlock (buffer, midi);
+        // Between blocks the renderer is the message thread: mapped preset loads run here.
+        plugin->deferredPresetLoad.runPending();
         writeOk = wav.write (buffer.getArrayOfReadPointers(), n);
 
         if (trace != nullptr && plugin->fingering.changed.exchange (0) != 0)
