@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace tovalin;
 using namespace tovalin::lab;
 
@@ -117,4 +119,122 @@ TEST (StringPitch, AFullBendReachesItsRangeAndReturns)
     nut.model->setBend (0.0f);
     const float expected = -(float) ((double) (fretRatio (1) - fretRatio (2)) * 0.648);
     EXPECT_FLOAT_EQ (nut.model->fretMover.bendTarget, expected);
+}
+
+namespace
+{
+/** Instantaneous frequency of the fundamental near f0, from the upward zero crossings
+    of the signal band-passed around it: (time, frequency) pairs. */
+std::vector<std::pair<double, double>> frequencyTrack (const std::vector<float>& x, double f0)
+{
+    const double w = 2.0 * M_PI * f0 / EngineSampleRate, q = 10.0, alpha = std::sin (w) / (2.0 * q);
+    const double a0 = 1.0 + alpha, b0 = alpha / a0, a1 = -2.0 * std::cos (w) / a0, a2 = (1.0 - alpha) / a0;
+    std::vector<double> y (x.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (size_t n = 0; n < x.size(); ++n)
+    {
+        y[n] = b0 * x[n] - b0 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x[n];
+        y2 = y1;
+        y1 = y[n];
+    }
+    std::vector<std::pair<double, double>> track;
+    double last = -1;
+    for (size_t n = 1; n < y.size(); ++n)
+        if (y[n - 1] < 0 && y[n] >= 0)
+        {
+            const double t = ((double) n - 1 + y[n - 1] / (y[n - 1] - y[n])) / EngineSampleRate;
+            if (last >= 0)
+                track.push_back ({0.5 * (t + last), 1.0 / (t - last)});
+            last = t;
+        }
+    return track;
+}
+} // namespace
+
+// Vibrato slides the fretting point around its rest position: the note's pitch swings
+// at the oscillator's frequency, by what the point's depth does to the vibrating length.
+TEST (StringPitch, VibratoSwingsThePitchAtItsFrequencyAndDepth)
+{
+    for (float amount : {0.6f, 1.0f})
+    {
+        StringRig rig (5, 2, withoutInharmonicity ("Steel"));
+        const int fret = 5;
+        rig.play (fret, 100);
+        rig.render (2205);
+        rig.model->setVibrato (amount);
+        const Vibrato& mover = rig.model->fretMover;
+        const double frequency = mover.frequency;
+        ASSERT_GT (frequency, 3.0);
+        const auto y = rig.render (EngineSampleRate * 2);
+
+        const double f0 = openStringFrequency (5) * std::pow (2.0, fret / 12.0);
+        const auto track = frequencyTrack (y, f0);
+        // The swing: the extremes of the track after the filter has settled.
+        double lowest = 1e9, highest = 0, crossings = 0, mean = 0;
+        size_t counted = 0;
+        for (const auto& [t, f] : track)
+            if (t > 0.2)
+            {
+                mean += f;
+                ++counted;
+            }
+        mean /= (double) counted;
+        bool above = false;
+        for (const auto& [t, f] : track)
+        {
+            if (t <= 0.2)
+                continue;
+            lowest = std::min (lowest, f);
+            highest = std::max (highest, f);
+            if ((f > mean) != above)
+            {
+                crossings += 1;
+                above = f > mean;
+            }
+        }
+        const double measuredRate = crossings / 2.0 / (2.0 - 0.2);
+        EXPECT_NEAR (measuredRate, frequency, 0.05 * frequency) << amount;
+
+        // The point moves by the mover's depth about a vibrating length of r_f·L.
+        const double length = (double) fretRatio (fret) * ScaleLength;
+        const double swingCents = 1200.0 * std::log2 ((length + mover.depth) / (length - mover.depth));
+        EXPECT_NEAR (cents (highest, lowest), swingCents, 0.25 * swingCents) << amount;
+        std::printf ("vibrato %.1f: %.2f Hz (mover %.2f Hz), swing %.1f cents (geometry %.1f)\n", amount, measuredRate,
+                     frequency, cents (highest, lowest), swingCents);
+    }
+}
+
+// The mover's steps are rotations: n up and n down come back to the start, but for
+// the rounding of each step's cosine and sine (about 1e-7 a step).
+TEST (StringPitch, AMoverReturnsToItsStartAfterEqualStepsUpAndDown)
+{
+    StringRig rig (3);
+    rig.play (7, 100);
+    Vibrato& mover = rig.model->fretMover;
+    const int n = rig.model->modeCount;
+    const Vector<float>& s = rig.model->fretShape;
+    const Vector<float>& c = rig.model->fretShapeCos;
+    const std::vector<float> shape (s.data(), s.data() + n), shapeCos (c.data(), c.data() + n);
+    constexpr int steps = 200; // 1 mm
+    for (int i = 0; i < steps; ++i)
+        mover.moveUp();
+    EXPECT_GT (std::abs (s[1] - shape[1]), 1e-3f) << "the point did move";
+    for (int i = 0; i < steps; ++i)
+        mover.moveDown();
+    EXPECT_EQ (mover.stepCount, 0);
+    for (int i = 0; i < n; ++i)
+    {
+        EXPECT_NEAR (s[i], shape[(size_t) i], steps * 2e-7f) << i;
+        EXPECT_NEAR (c[i], shapeCos[(size_t) i], steps * 2e-7f) << i;
+    }
+
+    // With no bend range, the bend asks for nothing.
+    StringPreferences none;
+    none.bend = 0;
+    StringRig flat (3, 2, {}, none);
+    flat.play (7, 100);
+    flat.model->setBend (1.0f);
+    EXPECT_EQ (flat.model->fretMover.bendTarget, 0.0f);
 }

@@ -5,6 +5,9 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace tovalin;
 using P = ParameterTable;
 using State = ActionMapper2::LearnState;
@@ -250,4 +253,36 @@ TEST_F (Mapping, MappingsAreReadAsWrittenAndBadEntriesSkipped)
     juce::XmlElement again ("Action");
     mapper.writeMappings (again);
     EXPECT_TRUE (again.isEquivalentTo (&written, false));
+}
+
+// The editor changes the table while the audio thread dispatches (as processBlock
+// does, under the callback lock): no edit may overlap a dispatch.
+TEST_F (Mapping, EditsWhileDispatchingAreSafe)
+{
+    std::atomic<bool> stop{false};
+    std::thread audio (
+        [&]
+        {
+            while (! stop)
+            {
+                const juce::ScopedLock sl (plugin.getCallbackLock());
+                cc (1, 30);
+                key (48, true);
+                key (48, false);
+                cc (7, 90);
+            }
+        });
+    for (int i = 0; i < 200; ++i)
+    {
+        auto volume = mapper.createAction ("Set Parameter");
+        mapper.addMapping (7, std::move (volume), true);
+        mapper.removeMapping ("Volume (coarse)", "Set Parameter", "Volume");
+        if (i % 20 == 0)
+            mapper.readMappings (*ActionMapper2::defaultSet());
+        mapper.startLearn (mapper.createAction ("Vibrato"), false);
+        mapper.cancelLearn();
+    }
+    stop = true;
+    audio.join();
+    EXPECT_EQ (mapper.mappingsOf (1).size(), 1u);
 }
