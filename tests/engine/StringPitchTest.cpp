@@ -238,3 +238,31 @@ TEST (StringPitch, AMoverReturnsToItsStartAfterEqualStepsUpAndDown)
     flat.model->setBend (1.0f);
     EXPECT_EQ (flat.model->fretMover.bendTarget, 0.0f);
 }
+
+// The palm's touch point wanders along the string (2 Hz, at most 5 cm either way); the
+// harmonic touch point stays where the harmonic is.
+TEST (StringPitch, ThePalmWandersAndTheHarmonicTouchStaysPut)
+{
+    StringRig rig (1);
+    rig.play (0, 100);
+    rig.palmTouch();
+    int lowest = 0, highest = 0;
+    for (int block = 0; block < 200; ++block) // 2.3 s
+    {
+        rig.render (512);
+        lowest = std::min (lowest, rig.model->touchMover.stepIndex);
+        highest = std::max (highest, rig.model->touchMover.stepIndex);
+    }
+    const double step = 5e-6;
+    EXPECT_LT (lowest * step, -0.02) << "toward the bridge";
+    EXPECT_GT (highest * step, 0.02) << "and away from it";
+    EXPECT_LE (highest * step, 0.0501);
+    EXPECT_GE (lowest * step, -0.0501);
+
+    StringRig harmonic (1);
+    harmonic.play (12, 100);
+    harmonic.harmonicTouch (12);
+    harmonic.render (44100);
+    EXPECT_EQ (harmonic.model->touchMover.stepIndex, 0);
+    EXPECT_TRUE (harmonic.model->touchMover.isStill());
+}

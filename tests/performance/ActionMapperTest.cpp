@@ -286,3 +286,32 @@ TEST_F (Mapping, EditsWhileDispatchingAreSafe)
     audio.join();
     EXPECT_EQ (mapper.mappingsOf (1).size(), 1u);
 }
+
+TEST_F (Mapping, SourcesAreNamedAndOfferedInTheEditorsMenus)
+{
+    for (int id = 0; id < 128; ++id)
+    {
+        const char* standard = juce::MidiMessage::getControllerName (id);
+        EXPECT_EQ (mapper.controllerNames[id],
+                   standard != nullptr ? juce::String (standard) : "Controller " + juce::String (id));
+    }
+    EXPECT_EQ (mapper.controllerNames[128 + 60], juce::String ("C4"));
+    EXPECT_EQ (mapper.controllerNames[256], juce::String ("Pitch Bend"));
+    EXPECT_EQ (mapper.controllerNames[257], juce::String ("None"));
+    EXPECT_EQ (mapper.actionTypeNames.size(), 12);
+    EXPECT_EQ (mapper.actionTypeNames[9], juce::String ("Toggle chords detection"));
+    EXPECT_TRUE (mapper.prototypeIsKey[4]) << "Strum up";
+    EXPECT_FALSE (mapper.prototypeIsKey[3]) << "Vibrato";
+
+    const auto controllers = mapper.controllerMenu();
+    EXPECT_EQ (controllers.submenuTitle, juce::String ("Map to controller"));
+    ASSERT_EQ (controllers.submenuItems.size(), 128u);
+    EXPECT_EQ (controllers.submenuItems[1].first, 2);
+    ASSERT_EQ (controllers.items.size(), 2u);
+    EXPECT_EQ (controllers.items[0], (std::pair<int, juce::String> (257, "Map to pitch bend")));
+    EXPECT_EQ (controllers.items[1], (std::pair<int, juce::String> (641, "Map using MIDI learn")));
+    const auto keys = mapper.keyMenu();
+    ASSERT_EQ (keys.submenuItems.size(), 128u);
+    EXPECT_EQ (keys.submenuItems[0], (std::pair<int, juce::String> (129, "C-1")));
+    EXPECT_EQ (keys.items.size(), 1u);
+}
