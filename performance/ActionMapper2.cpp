@@ -123,9 +123,15 @@ void ActionMapper2::capture (int id) noexcept
         if (pendingAction != nullptr)
             mappings[(size_t) id].push_back (std::move (pendingAction)); // within reserved room
         state = LearnState::Mapped;
-        markLibrary();
+        libraryMarkPending = true;
     }
     changed = true;
+}
+
+void ActionMapper2::applyPendingLibraryMark()
+{
+    if (libraryMarkPending.exchange (false))
+        markLibrary();
 }
 
 void ActionMapper2::markLibrary()
@@ -241,6 +247,7 @@ bool ActionMapper2::findAction (const juce::String& name, const juce::String& ty
 
 void ActionMapper2::addMapping (int id, std::unique_ptr<Action2> action, bool force)
 {
+    applyPendingLibraryMark();
     if (id < 0 || id >= ControllerIdCount || action == nullptr)
         return;
     const juce::ScopedLock sl (processor.getCallbackLock());
@@ -363,6 +370,7 @@ void ActionMapper2::clearMappings()
 
 void ActionMapper2::startLearn (std::unique_ptr<Action2> action, bool key)
 {
+    applyPendingLibraryMark();
     const juce::ScopedLock sl (processor.getCallbackLock());
     const juce::ScopedLock ll (learnLock);
     pendingAction = std::move (action);
@@ -403,6 +411,7 @@ juce::StringArray ActionMapper2::existingMappings() const
 
 void ActionMapper2::resolveAdd()
 {
+    applyPendingLibraryMark();
     const juce::ScopedLock sl (processor.getCallbackLock());
     const juce::ScopedLock ll (learnLock);
     if (state != LearnState::Conflict || pendingAction == nullptr)
@@ -413,6 +422,7 @@ void ActionMapper2::resolveAdd()
 
 void ActionMapper2::resolveReplace()
 {
+    applyPendingLibraryMark();
     const juce::ScopedLock sl (processor.getCallbackLock());
     const juce::ScopedLock ll (learnLock);
     if (state != LearnState::Conflict || pendingAction == nullptr)
@@ -424,6 +434,7 @@ void ActionMapper2::resolveReplace()
 
 void ActionMapper2::cancelLearn()
 {
+    applyPendingLibraryMark();
     const juce::ScopedLock sl (processor.getCallbackLock());
     const juce::ScopedLock ll (learnLock);
     pendingAction.reset();

@@ -105,8 +105,13 @@ public:
     juce::StringArray actionTypeNames; // the 12 prototypes' names
     std::array<bool, 12> prototypeIsKey{};
 
-    /** The mapping-set library, once there is one: edits mark it modified. */
+    /** The mapping-set library: edits mark it modified. */
     GenericPresetLibrary* library = nullptr;
+
+    /** A learn capture on the audio thread cannot take the library's lock: it leaves
+        the mark pending, and the next operation of the message thread (or this call)
+        applies it. */
+    void applyPendingLibraryMark();
 
 private:
     void capture (int id) noexcept;
@@ -124,6 +129,7 @@ private:
     // The learner's fields: the editor's side under learnLock; capture on the audio
     // thread runs under the callback lock, which every editor operation holds too.
     juce::CriticalSection learnLock;
+    std::atomic<bool> libraryMarkPending{false};
     std::atomic<LearnState> state{LearnState::Idle};
     std::atomic<int> learnedId{-1};
     std::unique_ptr<Action2> pendingAction;

@@ -174,8 +174,16 @@ TovalinPlugin::TovalinPlugin()
     presetLibrary->loadBuiltIns (builtInPresetsDocument, builtInPresetsDocumentSize);
     presetLibrary->reload();
     velocityMapper.setModifiedNotifier (&curveEdits);
-    // The built-in mapping set, until the mapping-set library brings the user's.
-    actionMapper.readMappings (*ActionMapper2::defaultSet());
+    // The mapping sets: the built-in "Default" first, then the user's file.
+    actionLibrary = std::make_unique<GenericPresetLibrary> ("Action", "actions.tvc", actionMapper);
+    {
+        juce::XmlElement sets ("ActionSet");
+        sets.addChildElement (ActionMapper2::defaultSet().release());
+        const juce::String document = sets.toString();
+        actionLibrary->loadBuiltIns (document.toRawUTF8(), document.getNumBytesAsUTF8());
+    }
+    actionLibrary->reload();
+    actionMapper.library = actionLibrary.get();
     actionMapper.changed = false;
 
     deferredMidi.ensureSize (4096);
@@ -707,10 +715,10 @@ void TovalinPlugin::getStateInformation (juce::MemoryBlock& destData)
     auto* preset = root.createNewChildElement ("currentPreset");
     preset->setAttribute ("name", presetLibrary != nullptr ? presetLibrary->getCurrentName() : juce::String());
     preset->setAttribute ("um", presetLibrary != nullptr && presetLibrary->isModified() ? 1 : 0);
-    // No mapping sets yet: the mapping library has no current set.
+    actionMapper.applyPendingLibraryMark();
     auto* actions = root.createNewChildElement ("currentActionsPreset");
-    actions->setAttribute ("name", juce::String());
-    actions->setAttribute ("um", 0);
+    actions->setAttribute ("name", actionLibrary != nullptr ? actionLibrary->getCurrentName() : juce::String());
+    actions->setAttribute ("um", actionLibrary != nullptr && actionLibrary->isModified() ? 1 : 0);
     copyXmlToBinary (root, destData);
 }
 
@@ -731,6 +739,12 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
         {
             const bool found = presetLibrary->setCurrentName (preset->getStringAttribute ("name"));
             presetLibrary->setModified (! found || preset->getIntAttribute ("um", 0) == 1);
+        }
+    if (auto* actions = xml->getChildByName ("currentActionsPreset"))
+        if (actions->hasAttribute ("name") && actionLibrary != nullptr)
+        {
+            const bool found = actionLibrary->setCurrentName (actions->getStringAttribute ("name"));
+            actionLibrary->setModified (! found || actions->getIntAttribute ("um", 0) == 1);
         }
     readParameters (*xml);
     velocityMapper.readPoints (*xml);

@@ -184,6 +184,8 @@ public:
     std::unique_ptr<GenericPresetLibrary> presetLibrary;
     Settings settings;
     ActionMapper2 actionMapper{*this};
+    /** The mapping sets (actions.tvc); destroyed before the mapper it loads into. */
+    std::unique_ptr<GenericPresetLibrary> actionLibrary;
     /** Preset loads that mapped actions ask for on the audio thread. */
     DeferredPresetLoad deferredPresetLoad{[this] (const juce::String& name)
                                           {

@@ -6,6 +6,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 using namespace tovalin;
@@ -314,4 +315,68 @@ TEST_F (Mapping, SourcesAreNamedAndOfferedInTheEditorsMenus)
     ASSERT_EQ (keys.submenuItems.size(), 128u);
     EXPECT_EQ (keys.submenuItems[0], (std::pair<int, juce::String> (129, "C-1")));
     EXPECT_EQ (keys.items.size(), 1u);
+}
+
+namespace
+{
+/** A processor with a home folder of its own, for the user's mapping sets. */
+struct MappingSets : ::testing::Test
+{
+    juce::TemporaryFile home{"tovalin-home"};
+    std::string previousHome;
+
+    void SetUp() override
+    {
+        if (const char* h = std::getenv ("HOME"))
+            previousHome = h;
+        home.getFile().createDirectory();
+        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
+    }
+
+    void TearDown() override
+    {
+        setenv ("HOME", previousHome.c_str(), 1);
+        home.getFile().deleteRecursively();
+    }
+};
+} // namespace
+
+// The sets live in actions.tvc: "Default" built in, the user's saved beside it; the
+// state names the current set and whether the table differs from it.
+TEST_F (MappingSets, SetsAreSavedSelectedAndNamedInTheState)
+{
+    TovalinPlugin plugin;
+    GenericPresetLibrary& sets = *plugin.actionLibrary;
+    EXPECT_EQ (sets.getNames(), juce::StringArray ("Default"));
+    EXPECT_EQ (sets.getCurrentName(), juce::String ("Default"));
+    EXPECT_FALSE (sets.isModified());
+
+    plugin.actionMapper.addMapping (20, plugin.actionMapper.createAction ("Strum down"), true);
+    EXPECT_TRUE (sets.isModified()) << "an edit marks the set";
+    sets.save ("Strums", "");
+    EXPECT_TRUE (home.getFile().getChildFile (".config/Marvesk/Tovalin/actions.tvc").existsAsFile());
+
+    sets.selectByName ("Default");
+    EXPECT_TRUE (plugin.actionMapper.mappingsOf (20).empty());
+    const juce::String saved = sets.getNames()[1];
+    sets.selectByName (saved);
+    ASSERT_EQ (plugin.actionMapper.mappingsOf (20).size(), 1u);
+
+    // A learnt mapping marks the set too, once the message thread looks.
+    plugin.actionMapper.startLearn (plugin.actionMapper.createAction ("Vibrato"), false);
+    plugin.actionMapper.dispatch (juce::MidiMessage::controllerEvent (1, 21, 5));
+    juce::MemoryBlock chunk;
+    plugin.getStateInformation (chunk);
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), (int) chunk.getSize());
+    const auto* current = xml->getChildByName ("currentActionsPreset");
+    EXPECT_EQ (current->getStringAttribute ("name"), saved);
+    EXPECT_EQ (current->getIntAttribute ("um"), 1);
+
+    TovalinPlugin other; // another instance sees the saved set
+    EXPECT_TRUE (other.actionLibrary->getNames().contains (saved));
+    other.setStateInformation (chunk.getData(), (int) chunk.getSize());
+    EXPECT_EQ (other.actionLibrary->getCurrentName(), saved);
+    EXPECT_TRUE (other.actionLibrary->isModified());
+    EXPECT_EQ (other.actionMapper.mappingsOf (21).size(), 1u);
+    EXPECT_EQ (other.actionMapper.mappingsOf (20).size(), 1u);
 }
