@@ -126,7 +126,7 @@ void GenericPresetLibrary::writeUserFile (bool silent, bool keepModified)
             root.addChildElement (copy);
         }
     writeUserFileSafely (userFile(), root.toString(), ".unreadable");
-    modified = keepModified && modified;
+    modified = keepModified && modified.load();
     if (! silent)
         sendChangeMessage();
 }
@@ -232,19 +232,12 @@ int GenericPresetLibrary::getCurrentIndex() const
     return currentIndex;
 }
 
-bool GenericPresetLibrary::isModified() const
-{
-    const juce::ScopedLock sl (lock);
-    return modified;
-}
+bool GenericPresetLibrary::isModified() const { return modified; }
 
 void GenericPresetLibrary::setModified (bool m)
 {
-    {
-        const juce::ScopedLock sl (lock);
-        modified = m;
-    }
-    sendChangeMessage();
+    modified = m;
+    sendChangeMessage(); // posts JUCE's update allocated in advance: no lock, no allocation
 }
 
 } // namespace tovalin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "PresetLoader.h"
 
 #include <juce_events/juce_events.h>
@@ -63,7 +65,9 @@ private:
     int currentIndex = -1;
     juce::String tagName, rootTagName, fileName;
     PresetLoader& loader;
-    bool modified = false;
+    /** Set lock-free: parameter changes mark it from any thread, the audio thread
+        included, which must not wait for the library's lock. */
+    std::atomic<bool> modified{false};
 };
 
 } // namespace tovalin

@@ -39,7 +39,12 @@ namespace tovalin
     and never waits for an earlier lock while holding a later one. A path that needs
     an earlier lock while it holds a later one releases and retakes in order, or
     defers the work. The block loop holds the callback lock and may take stringsLock
-    (its floating-point recovery), which fits the order. */
+    (its floating-point recovery), which fits the order.
+
+    The preset libraries' own locks come before all three: a library applies a preset
+    while holding its lock. Nothing that holds the callback lock waits for a library
+    lock: the modified mark is set lock-free, and mapped preset loads are deferred to
+    the message thread. */
 class TovalinPlugin : public juce::AudioProcessor,
                       public juce::ChangeBroadcaster,
                       public juce::ActionBroadcaster,

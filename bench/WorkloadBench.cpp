@@ -1,0 +1,195 @@
+// The whole processor on what musicians play: strummed chords, a fast melody, a
+// palm-muted riff and harmonics, across sound precisions, host rates, latency
+// preferences and block sizes. Prints the real-time factor (audio time over the time
+// it took) and the worst block's time over the block's own duration, overall and
+// after the first second.
+//
+//   tovalin-bench-workloads [seconds]   (each workload's length, 10 by default)
+
+#include "processor/TovalinPlugin.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace tovalin;
+using P = ParameterTable;
+
+namespace
+{
+struct Event
+{
+    double time; // seconds
+    juce::MidiMessage message;
+};
+
+/** Chords of the keyboard channel, one every half second, the progression C Am F G. */
+std::vector<Event> strummedChords (double seconds)
+{
+    const int chords[4][3] = {{60, 64, 67}, {57, 60, 64}, {53, 57, 60}, {55, 59, 62}};
+    std::vector<Event> e;
+    int k = 0;
+    for (double t = 0.0; t + 0.5 <= seconds; t += 0.5, ++k)
+        for (int n : chords[k % 4])
+        {
+            e.push_back ({t, juce::MidiMessage::noteOn (1, n, (juce::uint8) (80 + (k % 3) * 20))});
+            e.push_back ({t + 0.48, juce::MidiMessage::noteOff (1, n)});
+        }
+    return e;
+}
+
+/** Sixteenth notes at 140 beats a minute, up and down two octaves of C major. */
+std::vector<Event> fastMelody (double seconds)
+{
+    const int scale[] = {60, 62, 64, 65, 67, 69, 71, 72, 74, 76, 77, 79, 81, 83, 84};
+    std::vector<Event> e;
+    const double step = 60.0 / 140.0 / 4.0;
+    int i = 0, direction = 1;
+    for (double t = 0.0; t + step <= seconds; t += step)
+    {
+        const int n = scale[i];
+        e.push_back ({t, juce::MidiMessage::noteOn (1, n, (juce::uint8) 100)});
+        e.push_back ({t + step * 0.9, juce::MidiMessage::noteOff (1, n)});
+        if (i + direction < 0 || i + direction >= (int) std::size (scale))
+            direction = -direction;
+        i += direction;
+    }
+    return e;
+}
+
+/** Eighth notes on the three low strings, by string channel. */
+std::vector<Event> lowRiff (double seconds)
+{
+    const int frets[8] = {0, 0, 3, 0, 5, 0, 3, 2};
+    std::vector<Event> e;
+    const double step = 60.0 / 120.0 / 2.0;
+    int i = 0;
+    for (double t = 0.0; t + step <= seconds; t += step, ++i)
+    {
+        const int string = (i / 8) % 3;
+        const int note = 52 + 5 * string + frets[i % 8];
+        e.push_back ({t, juce::MidiMessage::noteOn (string + 2, note, (juce::uint8) 110)});
+        e.push_back ({t + step * 0.8, juce::MidiMessage::noteOff (string + 2, note)});
+    }
+    return e;
+}
+
+/** Natural harmonics at frets 12, 7 and 5 across all strings. */
+std::vector<Event> harmonics (double seconds)
+{
+    const int frets[3] = {12, 7, 5};
+    const int open[6] = {52, 57, 62, 67, 71, 76};
+    std::vector<Event> e;
+    int i = 0;
+    for (double t = 0.0; t + 0.25 <= seconds; t += 0.25, ++i)
+    {
+        const int s = i % 6;
+        const int note = open[s] + frets[(i / 6) % 3];
+        e.push_back ({t, juce::MidiMessage::noteOn (s + 2, note, (juce::uint8) 100)});
+        e.push_back ({t + 1.2, juce::MidiMessage::noteOff (s + 2, note)});
+    }
+    return e;
+}
+
+struct Case
+{
+    const char* workload;
+    int precision, rate, latency, block;
+};
+
+struct Result
+{
+    double realTime, worstBlock, worstSettled;
+};
+
+Result run (const Case& c, double seconds)
+{
+    auto plugin = std::make_unique<TovalinPlugin>();
+    plugin->setPreference ("performanceLevel", c.precision);
+    plugin->setPreference ("samplesOfLatency", c.latency);
+    plugin->setPreference ("chordsDetectionDelay", 128);
+    plugin->setPlayConfigDetails (0, 2, c.rate, c.block);
+    plugin->prepareToPlay (c.rate, c.block);
+    const std::string w = c.workload;
+    std::vector<Event> events;
+    if (w == "strum")
+        events = strummedChords (seconds);
+    else if (w == "melody")
+        events = fastMelody (seconds);
+    else if (w == "palm")
+    {
+        plugin->setParameterNotifyingHost (P::TogglePalm, 1.0f);
+        events = lowRiff (seconds);
+    }
+    else
+    {
+        plugin->setParameterNotifyingHost (P::ToggleHarmonics, 1.0f);
+        events = harmonics (seconds);
+    }
+    std::sort (events.begin(), events.end(), [] (const Event& a, const Event& b) { return a.time < b.time; });
+
+    juce::AudioBuffer<float> buffer (2, c.block);
+    juce::MidiBuffer midi;
+    midi.ensureSize (4096);
+    const long long total = (long long) (seconds * c.rate);
+    size_t next = 0;
+    double worst = 0.0, settled = 0.0, spent = 0.0;
+    for (long long pos = 0; pos < total; pos += c.block)
+    {
+        midi.clear();
+        while (next < events.size() && (long long) (events[next].time * c.rate) < pos + c.block)
+        {
+            midi.addEvent (events[next].message, (int) std::max (0LL, (long long) (events[next].time * c.rate) - pos));
+            ++next;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        {
+            const juce::ScopedLock sl (plugin->getCallbackLock());
+            plugin->processBlock (buffer, midi);
+        }
+        const double took = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+        spent += took;
+        worst = std::max (worst, took);
+        if (std::getenv ("TOVALIN_BENCH_TRACE") != nullptr && took > 0.5 * (double) c.block / c.rate)
+            std::printf ("  slow block at %.3f s: %.2f ms\n", (double) pos / c.rate, took * 1000.0);
+        if (pos >= c.rate) // after the first second: caches warm, the first strings computed
+            settled = std::max (settled, took);
+    }
+    plugin->releaseResources();
+    const double duration = (double) c.block / c.rate;
+    return {seconds / spent, worst / duration, settled / duration};
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    const double seconds = argc > 1 ? std::max (1.0, std::atof (argv[1])) : 10.0;
+    std::vector<Case> cases;
+    // The reference: precision 2, 44.1 kHz, 256-sample blocks, the default latency.
+    for (const char* w : {"strum", "melody", "palm", "harmonics"})
+        cases.push_back ({w, 2, 44100, 256, 256});
+    for (int precision : {0, 1})
+        cases.push_back ({"strum", precision, 44100, 256, 256});
+    for (int rate : {48000, 96000})
+        cases.push_back ({"strum", 2, rate, 256, 256});
+    cases.push_back ({"strum", 2, 44100, 64, 256});
+    for (int block : {64, 1024})
+        cases.push_back ({"strum", 2, 44100, 256, block});
+
+    std::printf ("%-10s %9s %7s %8s %6s %12s %12s %14s\n", "workload", "precision", "rate", "latency", "block",
+                 "x real time", "worst block", "after 1 s");
+    for (const Case& c : cases)
+    {
+        const Result r = run (c, seconds);
+        std::printf ("%-10s %9d %7d %8d %6d %12.1f %12.3f %14.3f\n", c.workload, c.precision, c.rate, c.latency,
+                     c.block, r.realTime, r.worstBlock, r.worstSettled);
+        std::fflush (stdout);
+    }
+    return 0;
+}
