@@ -1,4 +1,5 @@
 #include "GenericPresetLibrary.h"
+#include "SafeXml.h"
 
 #include "Settings.h"
 
@@ -51,7 +52,7 @@ void GenericPresetLibrary::resetToBuiltIns()
 void GenericPresetLibrary::loadBuiltIns (const char* data, size_t length)
 {
     const juce::ScopedLock sl (lock);
-    const auto root = juce::parseXML (juce::String::fromUTF8 (data, (int) length));
+    const auto root = parseXmlBytes (data, length);
     if (root != nullptr)
         parse (*root, true);
     resetToBuiltIns();
@@ -72,7 +73,7 @@ void GenericPresetLibrary::reload()
         resetToBuiltIns();
         const juce::File file = userFile();
         if (file.existsAsFile())
-            if (const auto root = juce::parseXML (file))
+            if (const auto root = parseXmlFile (file))
             {
                 parse (*root, false);
                 currentIndex = indexOf (currentName);

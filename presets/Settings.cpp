@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "SafeXml.h"
 
 #include <juce_core/juce_core.h>
 
@@ -128,7 +129,7 @@ void Settings::loadPreferences()
     const juce::File file = preferenceFile ("preferences.tvc", exists);
     if (! exists)
         return;
-    const std::unique_ptr<juce::XmlElement> root = juce::parseXML (file);
+    const std::unique_ptr<juce::XmlElement> root = parseXmlFile (file);
     if (root == nullptr)
         return; // unreadable: the defaults stay, and the file is left as it is
     readSettings (*root);
@@ -147,7 +148,7 @@ bool Settings::savePreferences()
 
 bool writeUserFileSafely (const juce::File& file, const juce::String& text, const juce::String& backupSuffix)
 {
-    if (file.existsAsFile() && juce::parseXML (file) == nullptr)
+    if (file.existsAsFile() && parseXmlFile (file) == nullptr)
     {
         // Someone's file that we cannot read: keep it rather than write over it.
         const juce::File backup = file.withFileExtension (file.getFileExtension().substring (1) + backupSuffix);

@@ -1,4 +1,5 @@
 #include "TovalinPlugin.h"
+#include "presets/SafeXml.h"
 
 #include "ChunkLoop.h"
 #include "HostParameter.h"
@@ -36,8 +37,7 @@ class TovalinPlugin::MidiCursor
 public:
     MidiCursor (const juce::MidiBuffer& deferredEvents, const juce::MidiBuffer& blockEvents,
                 double inputPerOutput) noexcept
-        : deferred (deferredEvents), block (blockEvents), ratio (inputPerOutput), it (deferredEvents.cbegin()),
-          end (deferredEvents.cend())
+        : block (blockEvents), ratio (inputPerOutput), it (deferredEvents.cbegin()), end (deferredEvents.cend())
     {
         skipUnusable();
     }
@@ -87,7 +87,6 @@ private:
         }
     }
 
-    const juce::MidiBuffer& deferred;
     const juce::MidiBuffer& block;
     double ratio;
     juce::MidiBufferIterator it, end;
@@ -726,7 +725,7 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
 {
     if (disabled || data == nullptr || sizeInBytes <= 0)
         return;
-    const std::unique_ptr<juce::XmlElement> xml = getXmlFromBinary (data, sizeInBytes);
+    const std::unique_ptr<juce::XmlElement> xml = xmlFromStateChunk (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (stateTag))
         return;
 

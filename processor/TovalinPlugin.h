@@ -121,7 +121,7 @@ public:
     /** A parameter change by id (the host's and every component's path): stores the
         value, and when the change is significant performs its side effect. Any
         thread, the audio thread included (mapped actions). */
-    void setParameter (int id, float newValue);
+    void setParameter (int id, float newValue) override; // also answers JUCE's legacy index path
 
     /** setParameter, then the host is told (what editors, actions and presets use). */
     void setParameterNotifyingHost (int id, float newValue);

@@ -1,4 +1,5 @@
 #include "Renderer.h"
+#include "presets/SafeXml.h"
 
 #include "DemoPerformance.h"
 #include "MidiFileReader.h"
@@ -287,7 +288,7 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
             err << "tovalin-render: " << error << "\n";
             return usageError;
         }
-        const auto xml = juce::AudioProcessor::getXmlFromBinary (stateBytes.data(), (int) stateBytes.size());
+        const auto xml = xmlFromStateChunk (stateBytes.data(), (int) stateBytes.size());
         if (stateBytes.empty() || xml == nullptr || ! xml->hasTagName (TovalinPlugin::stateTag))
         {
             err << "tovalin-render: " << options.stateFile << ": not a Tovalin state chunk\n";
