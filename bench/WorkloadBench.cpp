@@ -4,7 +4,11 @@
 // it took) and the worst block's time over the block's own duration, overall and
 // after the first second.
 //
-//   tovalin-bench-workloads [seconds]   (each workload's length, 10 by default)
+//   tovalin-bench-workloads [seconds] [workload]
+//
+// seconds: each workload's length, 10 by default; workload: only the cases of that
+// one (strum, melody, palm or harmonics), or "reference" for the four workloads at the
+// reference settings alone, for profiling.
 
 #include "processor/TovalinPlugin.h"
 
@@ -184,8 +188,12 @@ int main (int argc, char** argv)
 
     std::printf ("%-10s %9s %7s %8s %6s %12s %12s %14s\n", "workload", "precision", "rate", "latency", "block",
                  "x real time", "worst block", "after 1 s");
+    const std::string only = argc > 2 ? argv[2] : "";
     for (const Case& c : cases)
     {
+        const bool reference = c.precision == 2 && c.rate == 44100 && c.latency == 256 && c.block == 256;
+        if (! only.empty() && only != c.workload && ! (only == "reference" && reference))
+            continue;
         const Result r = run (c, seconds);
         std::printf ("%-10s %9d %7d %8d %6d %12.1f %12.3f %14.3f\n", c.workload, c.precision, c.rate, c.latency,
                      c.block, r.realTime, r.worstBlock, r.worstSettled);

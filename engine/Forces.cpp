@@ -259,69 +259,66 @@ void PadPair::startTrajectories (double d, double travel, double restLevel) noex
     a[3] = e * a[2] - a[1] + h;
     for (int i = 0; i < 4; ++i)
     {
-        targetA[i] = a[i];
-        targetB[i] = -a[i];
+        target[i][0] = a[i];
+        target[i][1] = -a[i];
     }
     for (int i = 0; i < 3; ++i)
     {
-        posA[i] = d;
-        posB[i] = -d;
+        pos[i][0] = d;
+        pos[i][1] = -d;
     }
     restH = h;
 }
 
 __attribute__ ((always_inline)) inline void PadPair::advanceTargets (bool append) noexcept
 {
-    const double e = trajectoryE;
-    targetA[0] = targetA[1];
-    targetA[1] = targetA[2];
-    targetA[2] = targetA[3];
-    targetB[0] = targetB[1];
-    targetB[1] = targetB[2];
-    targetB[2] = targetB[3];
+    const __m128d t1 = _mm_load_pd (target[1]), t2 = _mm_load_pd (target[2]), t3 = _mm_load_pd (target[3]);
+    _mm_store_pd (target[0], t1);
+    _mm_store_pd (target[1], t2);
+    _mm_store_pd (target[2], t3);
     if (append)
     {
-        targetA[3] = e * targetA[2] - targetA[1] + restH;
-        targetB[3] = e * targetB[2] - targetB[1] - restH;
+        // Pad A swings about +restH, pad B about -restH (adding -h is subtracting h).
+        const __m128d next = _mm_sub_pd (_mm_mul_pd (_mm_set1_pd (trajectoryE), t3), t2);
+        _mm_store_pd (target[3], _mm_add_pd (next, _mm_set_pd (-restH, restH)));
     }
 }
 
-inline double PadPair::predict (const double* t, const double* pos, double g1, double g2, double g3, double ga,
-                                double gv) noexcept
+double PadPair::predict (int lane) const noexcept
 {
-    return (11 * t[3] - 18 * t[2] + 9 * t[1] - 2 * t[0]) * gv + g1 * pos[0] + g2 * pos[1] + g3 * pos[2] + ga * t[3];
+    const double* const t0 = target[0];
+    const double* const t1 = target[1];
+    const double* const t2 = target[2];
+    const double* const t3 = target[3];
+    return (11 * t3[lane] - 18 * t2[lane] + 9 * t1[lane] - 2 * t0[lane]) * gammaV + gamma1 * pos[0][lane] +
+           gamma2 * pos[1][lane] + gamma3 * pos[2][lane] + gammaA * t3[lane];
 }
 
-__attribute__ ((always_inline)) inline void PadPair::predictBoth (double& qA, double& qB) const noexcept
+__attribute__ ((always_inline)) inline void PadPair::predictBoth (double* q) const noexcept
 {
     // Pad A in the low lane, pad B in the high lane: the same arithmetic as predict().
-    auto pair = [] (double a, double b) { return _mm_set_pd (b, a); };
-    const __m128d t3 = pair (targetA[3], targetB[3]), t2 = pair (targetA[2], targetB[2]);
-    const __m128d t1 = pair (targetA[1], targetB[1]), t0 = pair (targetA[0], targetB[0]);
-    const __m128d p0 = pair (posA[0], posB[0]), p1 = pair (posA[1], posB[1]), p2 = pair (posA[2], posB[2]);
+    const __m128d t3 = _mm_load_pd (target[3]), t2 = _mm_load_pd (target[2]);
+    const __m128d t1 = _mm_load_pd (target[1]), t0 = _mm_load_pd (target[0]);
+    const __m128d p0 = _mm_load_pd (pos[0]), p1 = _mm_load_pd (pos[1]), p2 = _mm_load_pd (pos[2]);
     __m128d v = _mm_sub_pd (_mm_mul_pd (_mm_set1_pd (11), t3), _mm_mul_pd (_mm_set1_pd (18), t2));
     v = _mm_add_pd (v, _mm_mul_pd (_mm_set1_pd (9), t1));
     v = _mm_sub_pd (v, _mm_mul_pd (_mm_set1_pd (2), t0));
-    __m128d q = _mm_mul_pd (v, _mm_set1_pd (gammaV));
-    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gamma1), p0));
-    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gamma2), p1));
-    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gamma3), p2));
-    q = _mm_add_pd (q, _mm_mul_pd (_mm_set1_pd (gammaA), t3));
-    qA = _mm_cvtsd_f64 (q);
-    qB = _mm_cvtsd_f64 (_mm_unpackhi_pd (q, q));
+    __m128d p = _mm_mul_pd (v, _mm_set1_pd (gammaV));
+    p = _mm_add_pd (p, _mm_mul_pd (_mm_set1_pd (gamma1), p0));
+    p = _mm_add_pd (p, _mm_mul_pd (_mm_set1_pd (gamma2), p1));
+    p = _mm_add_pd (p, _mm_mul_pd (_mm_set1_pd (gamma3), p2));
+    p = _mm_add_pd (p, _mm_mul_pd (_mm_set1_pd (gammaA), t3));
+    _mm_store_pd (q, p);
 }
 
-double PadPair::predictA() const noexcept { return predict (targetA, posA, gamma1, gamma2, gamma3, gammaA, gammaV); }
-double PadPair::predictB() const noexcept { return predict (targetB, posB, gamma1, gamma2, gamma3, gammaA, gammaV); }
-
-__attribute__ ((always_inline)) inline void PadPair::movePads (double qA, double qB) noexcept
+__attribute__ ((always_inline)) inline void PadPair::movePads (const double* q) noexcept
 {
-    posA[2] = posA[1];
-    posA[1] = posA[0];
-    posA[0] = qA + phi * FA;
-    posB[2] = posB[1];
-    posB[1] = posB[0];
-    posB[0] = qB - phi * FB;
+    // A moves to qA + phi FA, B to qB - phi FB: B's force enters negated, exactly.
+    const __m128d signedForce = _mm_xor_pd (_mm_load_pd (force), _mm_set_pd (-0.0, 0.0));
+    const __m128d moved = _mm_add_pd (_mm_load_pd (q), _mm_mul_pd (_mm_set1_pd (phi), signedForce));
+    _mm_store_pd (pos[2], _mm_load_pd (pos[1]));
+    _mm_store_pd (pos[1], _mm_load_pd (pos[0]));
+    _mm_store_pd (pos[0], moved);
 }
 
 // ---------------------------------------------------------------------------------
@@ -337,11 +334,13 @@ ForceFret::ForceFret (float rate, float fretStiffness) noexcept : liftDuration (
 // the previous force converges to the root u = delta - phi F of phi Kc u^2 + u - delta = 0;
 // it is taken here in closed form (the stable form, without cancellation). Contact
 // starts as before: only when the pad overlaps the string with last sample's force.
-__attribute__ ((always_inline)) inline void solvePads (double phi, double Kc, double y, double qA, double qB,
-                                                       double& FA, double& FB) noexcept
+__attribute__ ((always_inline)) inline void solvePads (double phi, double Kc, double y, const double* q,
+                                                       double* force) noexcept
 {
-    const __m128d delta = _mm_set_pd (qB - y, y - qA);
-    const __m128d previous = _mm_set_pd (FB, FA);
+    // Pad A overlaps by y - qA, pad B by qB - y.
+    const __m128d yy = _mm_set1_pd (y), qq = _mm_load_pd (q);
+    const __m128d delta = _mm_move_sd (_mm_sub_pd (qq, yy), _mm_sub_pd (yy, qq));
+    const __m128d previous = _mm_load_pd (force);
     const __m128d touching =
         _mm_cmpgt_pd (_mm_sub_pd (delta, _mm_mul_pd (_mm_set1_pd (phi), previous)), _mm_setzero_pd());
     // Clamped so that a pad clear of the string never takes the root of a negative.
@@ -349,9 +348,7 @@ __attribute__ ((always_inline)) inline void solvePads (double phi, double Kc, do
     const __m128d root =
         _mm_sqrt_pd (_mm_add_pd (_mm_set1_pd (1.0), _mm_mul_pd (_mm_set1_pd (4.0 * phi * Kc), overlap)));
     const __m128d u = _mm_div_pd (_mm_mul_pd (_mm_set1_pd (2.0), overlap), _mm_add_pd (_mm_set1_pd (1.0), root));
-    const __m128d force = _mm_and_pd (touching, _mm_mul_pd (_mm_set1_pd (Kc), _mm_mul_pd (u, u)));
-    FA = _mm_cvtsd_f64 (force);
-    FB = _mm_cvtsd_f64 (_mm_unpackhi_pd (force, force));
+    _mm_store_pd (force, _mm_and_pd (touching, _mm_mul_pd (_mm_set1_pd (Kc), _mm_mul_pd (u, u))));
 }
 
 void ForceFret::solveContacts (const ContactSolve* batch, int count) noexcept
@@ -361,7 +358,7 @@ void ForceFret::solveContacts (const ContactSolve* batch, int count) noexcept
     for (int i = 0; i < count; ++i)
     {
         ForceFret& f = *batch[i].force;
-        solvePads (f.pads.phi, f.contactStiffness, f.pendingY, f.qA, f.qB, f.pads.FA, f.pads.FB);
+        solvePads (f.pads.phi, f.contactStiffness, f.pendingY, f.q, f.pads.force);
     }
 }
 
@@ -385,7 +382,7 @@ bool ForceFret::begin (float yIn) noexcept
             return false;
         }
         pendingY = y;
-        pads.predictBoth (qA, qB);
+        pads.predictBoth (q);
         appendAfterContact = false;
         return true;
     }
@@ -400,25 +397,25 @@ bool ForceFret::begin (float yIn) noexcept
     if (pressing && count > 0)
     {
         pendingY = y;
-        pads.predictBoth (qA, qB);
+        pads.predictBoth (q);
         appendAfterContact = count < 3 + pads.trajectorySteps;
         return true;
     }
     y2 = y1;
     y1 = y;
     ++count;
-    result = (float) (pads.FB - pads.FA);
+    result = (float) (pads.force[1] - pads.force[0]);
     return false;
 }
 
 void ForceFret::finish() noexcept
 {
-    pads.movePads (qA, qB);
+    pads.movePads (q);
     pads.advanceTargets (appendAfterContact);
     y2 = y1;
     y1 = pendingY;
     ++count;
-    result = (float) (pads.FB - pads.FA);
+    result = (float) (pads.force[1] - pads.force[0]);
 }
 
 float ForceFret::compute (float yIn) noexcept
@@ -470,13 +467,14 @@ void ForcePalm::contact (double y) noexcept
             force = 0;
     };
 
-    const double qA = pads.predictA();
-    const double qB = pads.predictB();
-    const double padAVelocityTerm = 11 * qA - 18 * pads.posA[0] + 9 * pads.posA[1] - 2 * pads.posA[2];
-    const double padBVelocityTerm = 11 * qB - 18 * pads.posB[0] + 9 * pads.posB[1] - 2 * pads.posB[2];
-    solve (y - qA, (stringVelocityTerm - padAVelocityTerm) * rate / 6, pads.FA);
-    solve (qB - y, (padBVelocityTerm - stringVelocityTerm) * rate / 6, pads.FB);
-    pads.movePads (qA, qB);
+    alignas (16) double q[2] = {pads.predict (0), pads.predict (1)};
+    const auto velocityTerm = [&] (int lane)
+    { return 11 * q[lane] - 18 * pads.pos[0][lane] + 9 * pads.pos[1][lane] - 2 * pads.pos[2][lane]; };
+    const double padAVelocityTerm = velocityTerm (0);
+    const double padBVelocityTerm = velocityTerm (1);
+    solve (y - q[0], (stringVelocityTerm - padAVelocityTerm) * rate / 6, pads.force[0]);
+    solve (q[1] - y, (padBVelocityTerm - stringVelocityTerm) * rate / 6, pads.force[1]);
+    pads.movePads (q);
 }
 
 float ForcePalm::compute (float yIn) noexcept
@@ -510,7 +508,7 @@ float ForcePalm::compute (float yIn) noexcept
     y2 = y1;
     y1 = y;
     ++count;
-    return (float) (pads.FB - pads.FA);
+    return (float) (pads.force[1] - pads.force[0]);
 }
 
 } // namespace tovalin

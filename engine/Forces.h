@@ -123,25 +123,27 @@ public:
     /** Shifts the target histories, appending while the trajectory runs. */
     void advanceTargets (bool append) noexcept;
 
-    double predictA() const noexcept;
-    double predictB() const noexcept;
-    /** Both predictions at once. */
-    void predictBoth (double& qA, double& qB) const noexcept;
-    void movePads (double qA, double qB) noexcept;
+    /** Pad `lane`'s (0 for A, 1 for B) predicted position before its contact force. */
+    double predict (int lane) const noexcept;
+    /** Both predictions at once, into q[0] (A) and q[1] (B). */
+    void predictBoth (double* q) const noexcept;
+    void movePads (const double* q) noexcept;
 
+    // Each history entry holds pad A then pad B, sixteen bytes read and written whole:
+    // the per-sample shifts then never load what two narrower stores just wrote, which
+    // the processor cannot forward and would stall on.
+    using Pair = double[2];
     int trajectorySteps = 0;
     double phi = 0;
-    double FA = 0, FB = 0;
-    double targetA[4] = {}, targetB[4] = {}; // oldest first, [3] newest
-    double posA[3] = {}, posB[3] = {};       // [0] newest
-    double trajectoryE = 0;                  // 2 cos(omega dt)
-    double trajectorySine = 0;               // sin(omega dt)
-    double restH = 0;                        // (2 - e) times the trajectory's rest level
+    alignas (16) Pair force = {};     // FA, FB
+    alignas (16) Pair target[4] = {}; // oldest first, [3] newest
+    alignas (16) Pair pos[3] = {};    // [0] newest
+    double trajectoryE = 0;           // 2 cos(omega dt)
+    double trajectorySine = 0;        // sin(omega dt)
+    double restH = 0;                 // (2 - e) times the trajectory's rest level
 
 private:
     double gamma1 = 0, gamma2 = 0, gamma3 = 0, gammaA = 0, gammaV = 0;
-    static double predict (const double* target, const double* pos, double g1, double g2, double g3, double ga,
-                           double gv) noexcept;
 };
 
 /** The fretting finger: two pads pinch the string at the fret point with a stiff
@@ -182,7 +184,8 @@ private:
     double contactStiffness = 2.02e7;
     double y1 = 0, y2 = 0;
     // Between begin() and finish().
-    double pendingY = 0, qA = 0, qB = 0;
+    double pendingY = 0;
+    alignas (16) double q[2] = {}; // the pads' predictions, A then B
     bool appendAfterContact = false;
     ContactSolve contactBatch{this};
 };

@@ -20,8 +20,11 @@ void StringPrecomputationThread::run()
         wait (30);
         if (! recomputeRequested || paused)
             continue;
+        // Running before the request is cleared, so that isSettled never sees neither.
+        passRunning = true;
         recomputeRequested = false;
         recomputePass();
+        passRunning = false;
     }
 }
 

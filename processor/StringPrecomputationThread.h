@@ -24,6 +24,11 @@ public:
     void requestRecompute() noexcept { recomputeRequested = true; }
     void setPaused (bool shouldPause) noexcept { paused = shouldPause; }
     bool isRecomputePending() const noexcept { return recomputeRequested; }
+    /** Nothing requested and no pass under way: every change made so far is live. */
+    bool isSettled() const noexcept { return ! recomputeRequested && ! passRunning; }
+    /** Drops a request that the caller has just satisfied itself, by computing every
+        string from the current values. */
+    void discardRequest() noexcept { recomputeRequested = false; }
 
     /** Completed installs, for observers that wait for a pass to land. */
     int installCount() const noexcept { return installs; }
@@ -41,6 +46,7 @@ private:
     std::array<StringParams, 6> computedParams;
     std::atomic<bool> recomputeRequested{false};
     std::atomic<bool> paused{false};
+    std::atomic<bool> passRunning{false};
     std::atomic<int> installs{0};
 };
 

@@ -241,6 +241,11 @@ void TovalinPlugin::initializeStrings()
     if (! precomputationThread.isThreadRunning())
         precomputationThread.startThread();
 
+    // Every string is computed here from the current values, so a change made before
+    // this (a preset, restored state) needs no second pass: one would install at a
+    // moment that depends on thread timing, and the same input would not always
+    // render the same samples.
+    precomputationThread.discardRequest();
     const SoundControls controls = currentSoundControls();
     for (int s = 0; s < 6; ++s)
     {

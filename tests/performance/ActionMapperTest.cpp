@@ -1,12 +1,12 @@
 #include "performance/ActionMapper2.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <thread>
 
 using namespace tovalin;
@@ -322,22 +322,7 @@ namespace
 /** A processor with a home folder of its own, for the user's mapping sets. */
 struct MappingSets : ::testing::Test
 {
-    juce::TemporaryFile home{"tovalin-home"};
-    std::string previousHome;
-
-    void SetUp() override
-    {
-        if (const char* h = std::getenv ("HOME"))
-            previousHome = h;
-        home.getFile().createDirectory();
-        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
-    }
-
-    void TearDown() override
-    {
-        setenv ("HOME", previousHome.c_str(), 1);
-        home.getFile().deleteRecursively();
-    }
+    TemporaryHome home;
 };
 } // namespace
 
@@ -354,7 +339,7 @@ TEST_F (MappingSets, SetsAreSavedSelectedAndNamedInTheState)
     plugin.actionMapper.addMapping (20, plugin.actionMapper.createAction ("Strum down"), true);
     EXPECT_TRUE (sets.isModified()) << "an edit marks the set";
     sets.save ("Strums", "");
-    EXPECT_TRUE (home.getFile().getChildFile (".config/Marvesk/Tovalin/actions.tvc").existsAsFile());
+    EXPECT_TRUE (home.userFile ("actions.tvc").existsAsFile());
 
     sets.selectByName ("Default");
     EXPECT_TRUE (plugin.actionMapper.mappingsOf (20).empty());

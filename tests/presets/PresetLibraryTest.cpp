@@ -1,10 +1,9 @@
 #include "presets/BuiltInPresets.h"
 #include "presets/GenericPresetLibrary.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 using namespace tovalin;
 
@@ -24,26 +23,11 @@ const char* const twoPresets = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 struct Library : ::testing::Test
 {
-    juce::TemporaryFile home{"tovalin-home"};
-    std::string previousHome;
+    TemporaryHome home;
     FakeLoader loader;
     std::unique_ptr<GenericPresetLibrary> library;
 
-    void SetUp() override
-    {
-        if (const char* h = std::getenv ("HOME"))
-            previousHome = h;
-        home.getFile().createDirectory();
-        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
-        library = makeLibrary();
-    }
-
-    void TearDown() override
-    {
-        library.reset();
-        setenv ("HOME", previousHome.c_str(), 1);
-        home.getFile().deleteRecursively();
-    }
+    void SetUp() override { library = makeLibrary(); }
 
     std::unique_ptr<GenericPresetLibrary> makeLibrary()
     {
@@ -53,7 +37,7 @@ struct Library : ::testing::Test
         return l;
     }
 
-    juce::File userFile() const { return home.getFile().getChildFile (".config/Marvesk/Tovalin/presets.tvc"); }
+    juce::File userFile() const { return home.userFile ("presets.tvc"); }
 };
 } // namespace
 

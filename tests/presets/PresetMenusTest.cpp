@@ -1,8 +1,9 @@
 #include "presets/PresetMenus.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstring>
 #include <deque>
 
 using namespace tovalin;
@@ -48,27 +49,15 @@ const char* const builtIns = R"(<PresetSet><Preset name="Heavy" desc=""/><Preset
 
 struct Menus : ::testing::Test
 {
-    juce::TemporaryFile home{"tovalin-home"};
-    std::string previousHome;
+    TemporaryHome home;
     NullLoader loader;
     std::unique_ptr<GenericPresetLibrary> library;
     ScriptedDialogs dialogs;
 
     void SetUp() override
     {
-        if (const char* h = std::getenv ("HOME"))
-            previousHome = h;
-        home.getFile().createDirectory();
-        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
         library = std::make_unique<GenericPresetLibrary> ("Preset", "presets.tvc", loader);
         library->loadBuiltIns (builtIns, std::strlen (builtIns));
-    }
-
-    void TearDown() override
-    {
-        library.reset();
-        setenv ("HOME", previousHome.c_str(), 1);
-        home.getFile().deleteRecursively();
     }
 };
 } // namespace

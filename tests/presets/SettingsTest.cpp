@@ -1,10 +1,9 @@
 #include "presets/Settings.h"
 #include "engine/StringConstants.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 using namespace tovalin;
 
@@ -13,24 +12,9 @@ namespace
 /** A home folder of the test's own, so the real user folder is never touched. */
 struct Preferences : ::testing::Test
 {
-    juce::TemporaryFile home{"tovalin-home"};
-    std::string previousHome;
+    TemporaryHome home;
 
-    void SetUp() override
-    {
-        if (const char* h = std::getenv ("HOME"))
-            previousHome = h;
-        home.getFile().createDirectory();
-        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
-    }
-
-    void TearDown() override
-    {
-        setenv ("HOME", previousHome.c_str(), 1);
-        home.getFile().deleteRecursively();
-    }
-
-    juce::File file() const { return home.getFile().getChildFile (".config/Marvesk/Tovalin/preferences.tvc"); }
+    juce::File file() const { return home.userFile ("preferences.tvc"); }
 
     void writeFile (const juce::String& text)
     {

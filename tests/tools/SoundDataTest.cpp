@@ -114,6 +114,17 @@ std::vector<std::pair<double, double>> octaveMedians (const GuitarDesign& g, con
     }
     return out;
 }
+/** The amplitude time constants of every mode of string `s` at precision 2 on a guitar. */
+std::vector<float> modeDecayTimes (int s, const SoundControls& controls, const AdmittanceTable& table)
+{
+    StringParams params;
+    params.stringIndex = s;
+    recomputeParams (params, controls, StringPreferences(), &table);
+    StringModel model (ModeCountTable[2][s], StringFretCount[s], &params);
+    computeModes (model);
+    const float* tau = model.modes.decayTime.data();
+    return std::vector<float> (tau, tau + model.modes.decayTime.size());
+}
 } // namespace
 
 TEST (SoundData, TheEmbeddedDataHaveTheCatalogueSizesAndAreFinite)
@@ -351,15 +362,11 @@ TEST (SoundData, EveryGuitarGivesItsStringsTheirDecayTimes)
             {
                 SoundControls controls;
                 controls.stringType = set;
-                StringParams params;
-                params.stringIndex = s;
-                recomputeParams (params, controls, StringPreferences(), &table);
-                StringModel model (ModeCountTable[2][s], StringFretCount[s], &params);
-                computeModes (model);
+                const std::vector<float> decayTime = modeDecayTimes (s, controls, table);
                 for (int n = 0; n < 12; ++n)
                 {
                     const double f = (n + 1) * openStringFrequency (s);
-                    const double t60 = 6.91 * model.modes.decayTime[(size_t) n];
+                    const double t60 = 6.91 * decayTime[(size_t) n];
                     const DecayRange range = decayTarget (steelBody, s, n + 1, f);
                     const double shortest = onBodyResonance (Guitars[i], f) ? 0.5 : range.shortest;
                     EXPECT_GE (t60, shortest)
@@ -389,14 +396,10 @@ TEST (SoundData, DecayTimesStayFiniteAcrossImpedance)
             {
                 SoundControls controls;
                 controls.impedance = impedance;
-                StringParams params;
-                params.stringIndex = s;
-                recomputeParams (params, controls, StringPreferences(), &table);
-                StringModel model (ModeCountTable[2][s], StringFretCount[s], &params);
-                computeModes (model);
-                for (int n = 0; n < model.modeCount; ++n)
+                const std::vector<float> decayTime = modeDecayTimes (s, controls, table);
+                for (size_t n = 0; n < decayTime.size(); ++n)
                 {
-                    const float tau = model.modes.decayTime[(size_t) n];
+                    const float tau = decayTime[n];
                     ASSERT_TRUE (std::isfinite (tau) && tau > 0.0f) << i << " " << impedance << " " << s << " " << n;
                 }
             }

@@ -250,6 +250,19 @@ namespace
         bool on;
         int lastPercent = -1;
     };
+    /** Offline, a sound change made by a mapped action is heard from the next block on,
+        whatever the precomputation thread's timing, so the same input always renders the
+        same samples (live, it lands a few blocks later). */
+    void waitForStringInstalls (TovalinPlugin& plugin)
+    {
+        auto& thread = plugin.precomputationThread;
+        // Bounded, in case the thread is held paused; it polls, so it is woken at once.
+        for (int waited = 0; ! thread.isSettled() && waited < 20000; ++waited)
+        {
+            thread.notify();
+            juce::Thread::sleep (1);
+        }
+    }
 } // namespace
 
 int renderMain (const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -398,6 +411,7 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     plugin->prepareToPlay (options.rate, options.block);
+    waitForStringInstalls (*plugin);
     plugin->fingering.changed = 0;
 
     juce::AudioBuffer<float> buffer (options.channels, options.block);
@@ -418,9 +432,14 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
             midi.addEvent (e.bytes, e.size, (int) std::max<long long> (0, events[next].sample - pos));
             ++next;
         }
-        plugin->processBlock (buffer, midi);
+        {
+            // As a host does: the string installs wait for the block to finish.
+            const juce::ScopedLock sl (plugin->getCallbackLock());
+            plugin->processBlock (buffer, midi);
+        }
         // Between blocks the renderer is the message thread: mapped preset loads run here.
         plugin->deferredPresetLoad.runPending();
+        waitForStringInstalls (*plugin);
         writeOk = wav.write (buffer.getArrayOfReadPointers(), n);
 
         if (trace != nullptr && plugin->fingering.changed.exchange (0) != 0)
