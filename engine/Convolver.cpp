@@ -51,6 +51,10 @@ int Convolver::load (const float* h, int n, int a)
         fft->doFft (frame.data(), filterSpectra.back().data());
         ring.emplace_back (fftSize);
     }
+    filterPointers.assign ((size_t) a, nullptr);
+    for (int k = 0; k < a; ++k)
+        filterPointers[(size_t) k] = filterSpectra[(size_t) k].data();
+    ringPointers.assign ((size_t) a, nullptr);
     inputBuffer = std::make_unique<Vector<float>> (fftSize);
     fftInput = std::make_unique<Vector<float>> (fftSize);
     outputBuffer = std::make_unique<Vector<float>> (fftSize);
@@ -155,8 +159,9 @@ void Convolver::hop() noexcept
         int slot = ringIndex + i;
         if (slot >= a)
             slot -= a;
-        spectrumMultiplyAdd (ring[(size_t) slot].data(), spectrum->data(), filterSpectra[(size_t) i].data(), fftSize);
+        ringPointers[(size_t) i] = ring[(size_t) slot].data();
     }
+    spectrumMultiplyAddEach (ringPointers.data(), spectrum->data(), filterPointers.data(), a, fftSize);
     fft->doIfft (ring[(size_t) ringIndex].data(), blockOut->data());
     std::memcpy (outputBuffer->data() + position, blockOut->data() + P, sizeof (float) * (size_t) P);
 

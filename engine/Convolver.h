@@ -56,6 +56,9 @@ private:
     std::unique_ptr<FFTReal<float>> fft;
     std::vector<Vector<float>> filterSpectra;
     std::vector<Vector<float>> ring;
+    // Each hop's multiply-add targets: filter partition i into the ring slot it feeds.
+    std::vector<const float*> filterPointers;
+    std::vector<float*> ringPointers;
     std::unique_ptr<Vector<float>> inputBuffer, fftInput, outputBuffer, spectrum, blockOut;
     int position = 0;
     int ringIndex = 0;

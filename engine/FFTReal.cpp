@@ -226,16 +226,44 @@ namespace
         }
     }
 
+    /** Bins 16 .. h - 1, sixteen at a time (h a multiple of 16), for several spectra
+        against one: out[i] += a x b[i]. The products and sums stay separate
+        operations, as on the narrower paths (no contraction into fused ones). */
+    __attribute__ ((target ("avx512f"), optimize ("fp-contract=off"))) void
+    multiplyAddBins16 (float* const* out, const float* a, const float* const* b, int count, int h) noexcept
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            float* o = out[i];
+            const float* bi = b[i];
+            for (int k = 16; k < h; k += 16)
+            {
+                const __m512 ar = _mm512_loadu_ps (a + k), ai = _mm512_loadu_ps (a + h + k);
+                const __m512 br = _mm512_loadu_ps (bi + k), bim = _mm512_loadu_ps (bi + h + k);
+                const __m512 re = _mm512_sub_ps (_mm512_mul_ps (ar, br), _mm512_mul_ps (ai, bim));
+                const __m512 im = _mm512_add_ps (_mm512_mul_ps (ar, bim), _mm512_mul_ps (ai, br));
+                _mm512_storeu_ps (o + k, _mm512_add_ps (re, _mm512_loadu_ps (o + k)));
+                _mm512_storeu_ps (o + h + k, _mm512_add_ps (im, _mm512_loadu_ps (o + h + k)));
+            }
+        }
+    }
+
     bool wideBins() noexcept
     {
         static const bool available = __builtin_cpu_supports ("avx");
         return available;
     }
 
-    template <bool accumulate>
-    inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept
+    bool widestBins() noexcept
     {
-        const int h = n / 2;
+        static const bool available = __builtin_cpu_supports ("avx512f");
+        return available;
+    }
+
+    /** Bins 0 .. to - 1: DC and Nyquist, 1 .. 3 one by one, 4 .. to - 1 four at a time. */
+    template <bool accumulate>
+    inline void multiplyLowBins (float* out, const float* a, const float* b, int h, int to) noexcept
+    {
         if (accumulate)
         {
             out[0] += a[0] * b[0];
@@ -262,15 +290,22 @@ namespace
                 out[h + k] = im;
             }
         }
+        multiplyBins4<accumulate> (out, a, b, h, 4, to);
+    }
+
+    template <bool accumulate>
+    inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept
+    {
+        const int h = n / 2;
         if (h >= 16 && wideBins())
         {
             // Bins 4..7 four at a time, then eight at a time: the same products and sums
             // per bin (no fused multiply-add), so the result does not depend on the path.
-            multiplyBins4<accumulate> (out, a, b, h, 4, 8);
+            multiplyLowBins<accumulate> (out, a, b, h, 8);
             multiplyBins8<accumulate> (out, a, b, h);
         }
         else
-            multiplyBins4<accumulate> (out, a, b, h, 4, h);
+            multiplyLowBins<accumulate> (out, a, b, h, h);
     }
 } // namespace
 
@@ -282,6 +317,20 @@ void spectrumMultiply (float* out, const float* a, const float* b, int n) noexce
 void spectrumMultiplyAdd (float* out, const float* a, const float* b, int n) noexcept
 {
     multiplySpectra<true> (out, a, b, n);
+}
+
+void spectrumMultiplyAddEach (float* const* out, const float* a, const float* const* b, int count, int n) noexcept
+{
+    const int h = n / 2;
+    if (h < 32 || ! widestBins())
+    {
+        for (int i = 0; i < count; ++i)
+            spectrumMultiplyAdd (out[i], a, b[i], n);
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        multiplyLowBins<true> (out[i], a, b[i], h, 16);
+    multiplyAddBins16 (out, a, b, count, h);
 }
 
 } // namespace tovalin

@@ -52,4 +52,8 @@ void spectrumMultiply (float* out, const float* a, const float* b, int n) noexce
 /** out += a x b, bin by bin in the spectrum layout of a length-n transform. */
 void spectrumMultiplyAdd (float* out, const float* a, const float* b, int n) noexcept;
 
+/** out[i] += a x b[i] for i < count: the same results as spectrumMultiplyAdd on each,
+    in one pass (sixteen bins at a time where the processor has AVX-512). */
+void spectrumMultiplyAddEach (float* const* out, const float* a, const float* const* b, int count, int n) noexcept;
+
 } // namespace tovalin

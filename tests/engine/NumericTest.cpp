@@ -175,6 +175,64 @@ TEST (SpectrumMultiply, MultiplyAddAccumulatesOntoTheOutput)
         EXPECT_NEAR (acc[i], vc[i] + once[i], 1e-6) << "index " << i;
 }
 
+// Every path (4, 8 and 16 bins at a time, one spectrum or many) gives exactly what a
+// plain bin-by-bin complex multiply-add in the transform's layout gives.
+TEST (SpectrumMultiply, EveryPathEqualsThePlainMultiplyAddToTheBit)
+{
+    const auto reference = [] (std::vector<float>& out, const std::vector<float>& a, const std::vector<float>& b)
+    {
+        const size_t h = a.size() / 2;
+        out[0] += a[0] * b[0];
+        out[h] += a[h] * b[h];
+        for (size_t k = 1; k < h; ++k)
+        {
+            const float re = a[k] * b[k] - a[h + k] * b[h + k];
+            const float im = a[k] * b[h + k] + a[h + k] * b[k];
+            out[k] += re;
+            out[h + k] += im;
+        }
+    };
+    for (int n : {16, 32, 64, 256, 512, 2048})
+    {
+        const int count = 5;
+        const auto a = randomSignal (n, 11);
+        const Vector<float> va = toVector (a);
+        std::vector<std::vector<float>> b, start;
+        for (int i = 0; i < count; ++i)
+        {
+            b.push_back (randomSignal (n, 20 + (unsigned) i));
+            start.push_back (randomSignal (n, 40 + (unsigned) i));
+        }
+        std::vector<Vector<float>> vb, one, each;
+        for (int i = 0; i < count; ++i)
+        {
+            vb.push_back (toVector (b[(size_t) i]));
+            one.push_back (toVector (start[(size_t) i]));
+            each.push_back (toVector (start[(size_t) i]));
+        }
+        std::vector<float*> eachOut;
+        std::vector<const float*> bIn;
+        for (int i = 0; i < count; ++i)
+        {
+            eachOut.push_back (each[(size_t) i].data());
+            bIn.push_back (vb[(size_t) i].data());
+            spectrumMultiplyAdd (one[(size_t) i].data(), va.data(), vb[(size_t) i].data(), n);
+        }
+        spectrumMultiplyAddEach (eachOut.data(), va.data(), bIn.data(), count, n);
+
+        for (int i = 0; i < count; ++i)
+        {
+            std::vector<float> expected = start[(size_t) i];
+            reference (expected, a, b[(size_t) i]);
+            for (int k = 0; k < n; ++k)
+            {
+                ASSERT_EQ (one[(size_t) i][k], expected[(size_t) k]) << "n " << n << " bin " << k;
+                ASSERT_EQ (each[(size_t) i][k], expected[(size_t) k]) << "n " << n << " bin " << k;
+            }
+        }
+    }
+}
+
 TEST (FastMath, Sin4AndSinCos4FollowTheLibraryOverAWideRange)
 {
     double worstSin = 0, worstCos = 0, worstSinCosSin = 0;
