@@ -7,8 +7,9 @@
 //   tovalin-bench-workloads [seconds] [workload]
 //
 // seconds: each workload's length, 10 by default; workload: only the cases of that
-// one (strum, melody, palm or harmonics), or "reference" for the four workloads at the
-// reference settings alone, for profiling.
+// one (strum, melody, palm or harmonics), "reference" for the four workloads at the
+// reference settings alone, for profiling, or "growth" for the cost against the number
+// of sounding strings, the mode count, the host rate and the latency.
 
 #include "processor/TovalinPlugin.h"
 
@@ -101,6 +102,21 @@ std::vector<Event> harmonics (double seconds)
     return e;
 }
 
+/** The first `strings` strings fretted at the third fret and plucked again every half
+    second, by string channel: cost against the number of sounding strings. */
+std::vector<Event> heldStrings (double seconds, int strings)
+{
+    const int open[6] = {52, 57, 62, 67, 71, 76};
+    std::vector<Event> e;
+    for (double t = 0.0; t + 0.5 <= seconds; t += 0.5)
+        for (int s = 0; s < strings; ++s)
+        {
+            e.push_back ({t, juce::MidiMessage::noteOn (s + 2, open[s] + 3, (juce::uint8) 100)});
+            e.push_back ({t + 0.48, juce::MidiMessage::noteOff (s + 2, open[s] + 3)});
+        }
+    return e;
+}
+
 struct Case
 {
     const char* workload;
@@ -131,11 +147,13 @@ Result run (const Case& c, double seconds)
         plugin->setParameterNotifyingHost (P::TogglePalm, 1.0f);
         events = lowRiff (seconds);
     }
-    else
+    else if (w == "harmonics")
     {
         plugin->setParameterNotifyingHost (P::ToggleHarmonics, 1.0f);
         events = harmonics (seconds);
     }
+    else
+        events = heldStrings (seconds, w.back() - '0'); // "strings1" .. "strings6"
     std::sort (events.begin(), events.end(), [] (const Event& a, const Event& b) { return a.time < b.time; });
 
     juce::AudioBuffer<float> buffer (2, c.block);
@@ -186,13 +204,27 @@ int main (int argc, char** argv)
     for (int block : {64, 1024})
         cases.push_back ({"strum", 2, 44100, 256, block});
 
+    const std::string only = argc > 2 ? argv[2] : "";
+    if (only == "growth")
+    {
+        // How the cost grows with the work: sounding strings, mode count (precision),
+        // host rate and latency, each from the reference settings.
+        cases.clear();
+        for (const char* w : {"strings1", "strings2", "strings3", "strings4", "strings5", "strings6"})
+            cases.push_back ({w, 2, 44100, 256, 256});
+        for (int precision : {0, 1, 2})
+            cases.push_back ({"strings6", precision, 44100, 256, 256});
+        for (int rate : {48000, 96000})
+            cases.push_back ({"strings6", 2, rate, 256, 256});
+        for (int latency : {64, 128, 512, 1024})
+            cases.push_back ({"strings6", 2, 44100, latency, 256});
+    }
     std::printf ("%-10s %9s %7s %8s %6s %12s %12s %14s\n", "workload", "precision", "rate", "latency", "block",
                  "x real time", "worst block", "after 1 s");
-    const std::string only = argc > 2 ? argv[2] : "";
     for (const Case& c : cases)
     {
         const bool reference = c.precision == 2 && c.rate == 44100 && c.latency == 256 && c.block == 256;
-        if (! only.empty() && only != c.workload && ! (only == "reference" && reference))
+        if (! only.empty() && only != "growth" && only != c.workload && ! (only == "reference" && reference))
             continue;
         const Result r = run (c, seconds);
         std::printf ("%-10s %9d %7d %8d %6d %12.1f %12.3f %14.3f\n", c.workload, c.precision, c.rate, c.latency,

@@ -440,40 +440,48 @@ ForcePalm::ForcePalm (int touchKind, float sampleRate, float K, float X, int dur
 
 void ForcePalm::contact (double y) noexcept
 {
+    // Each pad's force solves K r d^2 = F, with d = delta - phi F its overlap and
+    // r = velocity - o F its closing speed, by four Newton steps from the last force.
+    // Both pads at once, pad A in the low lane: the same operations on each as one
+    // pad at a time, so the same bits.
     const double phi = pads.phi;
     const double K = strength;
     const double o = (11.0 / 6.0) * rate * phi;
     const double stringVelocityTerm = 11 * y - 18 * y1 + 9 * y2 - 2 * y3;
 
-    auto solve = [&] (double delta, double velocity, double& force)
-    {
-        double d = delta - phi * force;
-        if (d <= 0)
-        {
-            force = 0;
-            return;
-        }
-        double r = velocity - o * force;
-        for (int step = 0; step < 4; ++step)
-        {
-            if (step > 0)
-            {
-                d = delta - phi * force;
-                r = velocity - o * force;
-            }
-            force -= (K * r * d * d - force) / (-((11.0 / 6.0) * rate * d + 2 * r) * (K * phi * d) - 1.0);
-        }
-        if (force < 0)
-            force = 0;
-    };
-
-    alignas (16) double q[2] = {pads.predict (0), pads.predict (1)};
+    alignas (16) double q[2];
+    pads.predictBoth (q);
     const auto velocityTerm = [&] (int lane)
     { return 11 * q[lane] - 18 * pads.pos[0][lane] + 9 * pads.pos[1][lane] - 2 * pads.pos[2][lane]; };
     const double padAVelocityTerm = velocityTerm (0);
     const double padBVelocityTerm = velocityTerm (1);
-    solve (y - q[0], (stringVelocityTerm - padAVelocityTerm) * rate / 6, pads.force[0]);
-    solve (q[1] - y, (padBVelocityTerm - stringVelocityTerm) * rate / 6, pads.force[1]);
+
+    const __m128d vPhi = _mm_set1_pd (phi), vO = _mm_set1_pd (o), vK = _mm_set1_pd (K);
+    const __m128d vRate = _mm_set1_pd ((11.0 / 6.0) * rate), vKPhi = _mm_set1_pd (K * phi);
+    const __m128d zero = _mm_setzero_pd();
+    __m128d delta = _mm_set_pd (q[1] - y, y - q[0]);
+    __m128d velocity = _mm_set_pd ((padBVelocityTerm - stringVelocityTerm) * rate / 6,
+                                   (stringVelocityTerm - padAVelocityTerm) * rate / 6);
+    __m128d force = _mm_load_pd (pads.force);
+    // A pad clear of the string has no force; its lane iterates on zeros, harmlessly.
+    const __m128d touching = _mm_cmpgt_pd (_mm_sub_pd (delta, _mm_mul_pd (vPhi, force)), zero);
+    delta = _mm_and_pd (touching, delta);
+    velocity = _mm_and_pd (touching, velocity);
+    force = _mm_and_pd (touching, force);
+    for (int step = 0; step < 4; ++step)
+    {
+        const __m128d d = _mm_sub_pd (delta, _mm_mul_pd (vPhi, force));
+        const __m128d r = _mm_sub_pd (velocity, _mm_mul_pd (vO, force));
+        const __m128d residual = _mm_sub_pd (_mm_mul_pd (_mm_mul_pd (_mm_mul_pd (vK, r), d), d), force);
+        const __m128d slope = _mm_sub_pd (
+            _mm_mul_pd (_mm_xor_pd (_mm_add_pd (_mm_mul_pd (vRate, d), _mm_add_pd (r, r)), _mm_set1_pd (-0.0)),
+                        _mm_mul_pd (vKPhi, d)),
+            _mm_set1_pd (1.0));
+        force = _mm_sub_pd (force, _mm_div_pd (residual, slope));
+    }
+    // Never pulling: a negative force is none.
+    force = _mm_andnot_pd (_mm_cmplt_pd (force, zero), force);
+    _mm_store_pd (pads.force, _mm_and_pd (touching, force));
     pads.movePads (q);
 }
 

@@ -13,12 +13,21 @@ StringPrecomputationThread::StringPrecomputationThread (TovalinPlugin& p)
 
 StringPrecomputationThread::~StringPrecomputationThread() { stopThread (5000); }
 
+void StringPrecomputationThread::pauseAndWait() noexcept
+{
+    paused = true;
+    while (computing)
+        juce::Thread::sleep (1);
+}
+
 void StringPrecomputationThread::run()
 {
     while (! threadShouldExit())
     {
-        wait (30);
-        if (! recomputeRequested || paused)
+        // While a computed set waits for its block, look again soon: the work models
+        // are ours again once it is installed.
+        wait (handover != Empty ? 1 : 30);
+        if (! recomputeRequested || paused || handover != Empty)
             continue;
         // Running before the request is cleared, so that isSettled never sees neither.
         passRunning = true;
@@ -30,56 +39,82 @@ void StringPrecomputationThread::run()
 
 void StringPrecomputationThread::recomputePass()
 {
-    // A change of string set releases the strings once per pass: releasing them again
-    // at every later string's install would restart fades already under way.
-    bool released = false;
+    int generation = 0;
     for (int s = 0; s < 6; ++s)
     {
-        // The heavy part runs on the work model and a private copy of the string's
-        // parameters, under the strings lock alone; the audio thread goes on.
+        // The string is computed on its work model and a private copy of its
+        // parameters, holding no lock of the processor's, so that nothing ever waits
+        // for it. The work models stay put meanwhile: they are replaced only after
+        // pauseAndWait, and installed only from a finished set.
         StringParams& pending = computedParams[(size_t) s];
-        StringModel* work = nullptr;
-        SoundControls controls;
-        int generation = 0;
+        // Marked before pause is read, as pauseAndWait marks pause before it reads this:
+        // one of the two always sees the other.
+        computing = true;
+        if (paused)
         {
-            const juce::ScopedLock sl (processor.stringsLock);
-            controls = processor.currentSoundControls();
-            processor.recomputeStringParams (pending, controls);
-            work = processor.workModels[(size_t) s].get();
-            work->modes.params = &pending;
-            computeModes (*work);
-            computeShapes (*work, true);
-            work->modes.params = &processor.stringParams[(size_t) s];
-            generation = processor.stringsGeneration;
+            computing = false;
+            return;
         }
+        computedControls[(size_t) s] = processor.currentSoundControls();
+        processor.recomputeStringParams (pending, computedControls[(size_t) s]);
+        StringModel* work = processor.workModels[(size_t) s].get();
+        if (s == 0)
+            generation = processor.stringsGeneration;
+        else if (generation != processor.stringsGeneration)
+        {
+            computing = false;
+            return; // the strings were rebuilt meanwhile, from the current values
+        }
+        work->modes.params = &pending;
+        computeModes (*work);
+        computeShapes (*work, true);
+        work->modes.params = &processor.stringParams[(size_t) s];
+        computing = false;
 
         if (threadShouldExit() || paused)
             return;
         if (recomputeRequested.exchange (false))
-        {
-            s = -1; // new values arrived: start over, so no mix of old and new stays live
-            released = false;
-            continue;
-        }
+            s = -1; // new values arrived: start over, so no mix of old and new goes live
+    }
+    computedGeneration = generation;
+    handover = Ready;
+}
 
-        // The install, between two blocks: callback lock, strings lock, parameter
-        // lock, in the processor's one lock order.
-        const juce::ScopedLock cl (processor.getCallbackLock());
-        const juce::ScopedLock sl (processor.stringsLock);
-        const juce::ScopedLock pl (processor.parameters.parameterLock);
-        if (generation != processor.stringsGeneration || paused)
-            return; // the strings were rebuilt meanwhile
+void StringPrecomputationThread::installIfReady() noexcept
+{
+    int expected = Ready;
+    if (! handover.compare_exchange_strong (expected, Installing))
+        return;
+    // Never waits: a lock held elsewhere, or a pause, leaves the set for the next block.
+    const juce::ScopedTryLock sl (processor.stringsLock);
+    const juce::ScopedTryLock pl (processor.parameters.parameterLock);
+    if (! sl.isLocked() || ! pl.isLocked() || paused)
+    {
+        handover = Ready;
+        return;
+    }
+    if (computedGeneration != processor.stringsGeneration)
+    {
+        handover = Empty; // computed for strings that have since been rebuilt
+        return;
+    }
 
+    // A change of string set releases the strings once: releasing them again at every
+    // later string would restart fades already under way.
+    bool released = false;
+    for (int s = 0; s < 6; ++s)
+    {
         StringParams& shared = processor.stringParams[(size_t) s];
         const float velocityGain = shared.velocityGain; // the performer's, not ours
-        shared = pending;
+        shared = computedParams[(size_t) s];
         shared.velocityGain = velocityGain;
 
         StringVoice& voice = *processor.voices[(size_t) s];
         StringModel* live = voice.getModel();
+        StringModel* work = processor.workModels[(size_t) s].get();
         copyPlayingState (*work, *live);
         computeCoefficients (*work);
-        applyControls (*work, controls);
+        applyControls (*work, computedControls[(size_t) s]);
         voice.setModel (work);
         std::swap (processor.liveModels[(size_t) s], processor.workModels[(size_t) s]);
 
@@ -92,6 +127,7 @@ void StringPrecomputationThread::recomputePass()
         work->stringSetName = shared.stringSetName;
         ++installs;
     }
+    handover = Empty;
 }
 
 } // namespace tovalin

@@ -12,9 +12,14 @@ namespace tovalin
 class TovalinPlugin;
 
 /** Recomputes the six string models off the audio thread when a sound parameter
-    changes, and installs each between two blocks with its playing state carried over.
+    changes. A finished set of six is handed to the audio thread, which installs all
+    of them at the start of its next block, with their playing state carried over:
+    the strings change together, between two blocks, and the audio thread never waits
+    for this thread (nor for a lock this thread holds, as it would if this thread
+    installed and lost its core while holding the callback lock).
 
-    requestRecompute and setPaused: any thread. The thread polls every 30 ms. */
+    requestRecompute and setPaused: any thread. installIfReady: the audio thread. The
+    thread polls every 30 ms. */
 class StringPrecomputationThread : public juce::Thread
 {
 public:
@@ -23,9 +28,18 @@ public:
 
     void requestRecompute() noexcept { recomputeRequested = true; }
     void setPaused (bool shouldPause) noexcept { paused = shouldPause; }
+    /** Pauses, then waits until no string is being computed: the models may then be
+        replaced. Never call it holding the strings lock (not needed, and the compute
+        reads its values under it). */
+    void pauseAndWait() noexcept;
     bool isRecomputePending() const noexcept { return recomputeRequested; }
-    /** Nothing requested and no pass under way: every change made so far is live. */
-    bool isSettled() const noexcept { return ! recomputeRequested && ! passRunning; }
+    /** No pass under way, and none will start before the next block: every change
+        made so far is live, or is installed at the start of that block. */
+    bool isSettled() const noexcept { return ! passRunning && (! recomputeRequested || handover.load() != Empty); }
+
+    /** Audio thread, at the start of a block (the callback lock held): installs the
+        computed set, if one is waiting and the strings and parameter locks are free. */
+    void installIfReady() noexcept;
     /** Drops a request that the caller has just satisfied itself, by computing every
         string from the current values. */
     void discardRequest() noexcept { recomputeRequested = false; }
@@ -44,9 +58,21 @@ private:
     /** The thread's own copy of each string's parameters: computed here, handed to the
         processor at the install, never read from the audio thread's copy. */
     std::array<StringParams, 6> computedParams;
+    std::array<SoundControls, 6> computedControls;
+    int computedGeneration = 0;
+    // The computed set's hand-over: Ready publishes it to the audio thread, which takes
+    // it (Installing) and gives the work models back (Empty).
+    enum Handover
+    {
+        Empty,
+        Ready,
+        Installing
+    };
+    std::atomic<int> handover{Empty};
     std::atomic<bool> recomputeRequested{false};
     std::atomic<bool> paused{false};
     std::atomic<bool> passRunning{false};
+    std::atomic<bool> computing{false}; // a work model is being computed, unlocked
     std::atomic<int> installs{0};
 };
 

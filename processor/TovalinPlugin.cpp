@@ -203,7 +203,7 @@ void TovalinPlugin::buildStrings (bool restart)
     if (disabled || level == currentLevel)
         return;
 
-    precomputationThread.setPaused (true);
+    precomputationThread.pauseAndWait();
     suspendProcessing (true);
     {
         const juce::ScopedLock sl (stringsLock);
@@ -238,9 +238,6 @@ void TovalinPlugin::initializeStrings()
     const juce::ScopedLock sl (stringsLock);
     if (! firstPrepare)
         return;
-    if (! precomputationThread.isThreadRunning())
-        precomputationThread.startThread();
-
     // Every string is computed here from the current values, so a change made before
     // this (a preset, restored state) needs no second pass: one would install at a
     // moment that depends on thread timing, and the same input would not always
@@ -264,6 +261,9 @@ void TovalinPlugin::initializeStrings()
         voices[(size_t) s]->reset();
     }
     firstPrepare = false;
+    // Started once the models it works on are ready.
+    if (! precomputationThread.isThreadRunning())
+        precomputationThread.startThread();
 }
 
 juce::StringArray TovalinPlugin::guitarChoices() { return juce::StringArray (GuitarNames, 9); }
@@ -330,17 +330,33 @@ void TovalinPlugin::setParameter (int id, float x)
     if (disabled || id < 0 || id >= P::Count)
         return;
 
-    // Changes whose side effects reach what the audio thread plays take the callback
-    // lock and the strings lock first, then the parameter lock: the processor's one
-    // lock order. From the audio thread (mapped actions) the callback lock is held.
-    const bool touchesPlaying = id == P::Volume || id == P::ToggleHarmonics || id == P::TogglePalm ||
-                                id == P::ToggleLegato || id == P::ToggleSustain || id == P::ToggleChords;
-    // Held in place, not on the heap: this may run on the audio thread.
+    // Changes whose side effects reach what the audio thread plays (the volume and
+    // the five toggles) are applied where nothing waits:
+    //  - inside a block (a mapped action), at once if the strings lock is free;
+    //  - while blocks may run, from any other thread, by the audio thread at the start
+    //    of its next block: holding the callback lock here would stall the audio
+    //    thread whenever this thread lost its core meanwhile;
+    //  - while no block runs, at once, under the callback lock and the strings lock
+    //    (the processor's lock order: callback, strings, parameter).
+    // Locks are held in place, not on the heap: this may run on the audio thread.
+    const bool touchesPlaying = isPlayingParameter (id);
     std::optional<juce::ScopedLock> callbackLock, strings;
+    std::optional<juce::ScopedTryLock> stringsInBlock;
+    bool deferPlaying = false;
     if (touchesPlaying)
     {
-        callbackLock.emplace (getCallbackLock());
-        strings.emplace (stringsLock);
+        if (blockThread.load() == juce::Thread::getCurrentThreadId())
+        {
+            stringsInBlock.emplace (stringsLock);
+            deferPlaying = ! stringsInBlock->isLocked();
+        }
+        else if (audioRunning)
+            deferPlaying = true;
+        else
+        {
+            callbackLock.emplace (getCallbackLock());
+            strings.emplace (stringsLock);
+        }
     }
 
     Param& p = parameters.get (id);
@@ -348,15 +364,22 @@ void TovalinPlugin::setParameter (int id, float x)
     {
         const juce::ScopedLock pl (parameters.parameterLock);
         significant = p.hasChangedEnough (x);
-        // The strings that ring only through sustain end before sustain goes off.
-        if (significant && id == P::ToggleSustain && x < 0.5f)
-            guitarist.releaseOrphans();
         p.setValue (x, significant);
     }
     if (! significant)
         return;
 
     const bool on = x >= 0.5f;
+    if (touchesPlaying)
+    {
+        if (deferPlaying)
+        {
+            postedPlayingValues[(size_t) id] = x;
+            postedPlaying.fetch_or (1u << id);
+        }
+        else
+            applyPlayingParameter (id, x);
+    }
     switch (id)
     {
         case P::GuitarType:
@@ -367,13 +390,6 @@ void TovalinPlugin::setParameter (int id, float x)
         case P::Mix:
             if (! restoringState)
                 updateBodyAndRoom (false);
-            break;
-        case P::Volume:
-            for (int s = 0; s < 6; ++s)
-            {
-                recomputeVolume (stringParams[(size_t) s], x);
-                voices[(size_t) s]->updateGain();
-            }
             break;
         case P::ExcitationType:
             velocityMapper.rebuildExcitation ((double) x * x * x * x * x);
@@ -393,24 +409,16 @@ void TovalinPlugin::setParameter (int id, float x)
         case P::ToggleHarmonics:
         case P::TogglePalm:
         {
-            const bool harmonics = id == P::ToggleHarmonics;
-            if (harmonics)
-                guitarist.setHarmonics (on);
-            else
-                guitarist.setPalm (on);
-            const int other = harmonics ? P::TogglePalm : P::ToggleHarmonics;
+            // The host sees one of the two switch the other off.
+            const int other = id == P::ToggleHarmonics ? P::TogglePalm : P::ToggleHarmonics;
             if (on && parameters.get (other).isActive())
                 setParameterNotifyingHost (other, 0.0f);
             break;
         }
+        case P::Volume:
         case P::ToggleLegato:
-            guitarist.setLegato (on);
-            break;
         case P::ToggleSustain:
-            guitarist.setSustain (on);
-            break;
         case P::ToggleChords:
-            guitarist.setChordDetection (on);
             break;
         default: // the parameters that shape the strings
             if (! restoringState)
@@ -424,6 +432,79 @@ void TovalinPlugin::setParameter (int id, float x)
             presetLibrary->setModified (true);
         sendChangeMessage();
     }
+}
+
+bool TovalinPlugin::isPlayingParameter (int id) noexcept
+{
+    using P = ParameterTable;
+    return id == P::Volume || id == P::ToggleHarmonics || id == P::TogglePalm || id == P::ToggleLegato ||
+           id == P::ToggleSustain || id == P::ToggleChords;
+}
+
+void TovalinPlugin::applyPlayingParameter (int id, float x) noexcept
+{
+    using P = ParameterTable;
+    const bool on = x >= 0.5f;
+    switch (id)
+    {
+        case P::Volume:
+            for (int s = 0; s < 6; ++s)
+            {
+                recomputeVolume (stringParams[(size_t) s], x);
+                voices[(size_t) s]->updateGain();
+            }
+            break;
+        case P::ToggleHarmonics:
+            guitarist.setHarmonics (on);
+            break;
+        case P::TogglePalm:
+            guitarist.setPalm (on);
+            break;
+        case P::ToggleLegato:
+            guitarist.setLegato (on);
+            break;
+        case P::ToggleSustain:
+            // The strings that ring only through sustain end before sustain goes off.
+            if (! on)
+                guitarist.releaseOrphans();
+            guitarist.setSustain (on);
+            break;
+        case P::ToggleChords:
+            guitarist.setChordDetection (on);
+            break;
+        default:
+            break;
+    }
+}
+
+void TovalinPlugin::applyPostedPlaying (bool fromBlock) noexcept
+{
+    if (postedPlaying.load() == 0)
+        return;
+    std::optional<juce::ScopedLock> callbackLock, strings;
+    std::optional<juce::ScopedTryLock> stringsInBlock;
+    if (fromBlock)
+    {
+        stringsInBlock.emplace (stringsLock);
+        if (! stringsInBlock->isLocked())
+            return; // the next block tries again
+    }
+    else
+    {
+        callbackLock.emplace (getCallbackLock());
+        strings.emplace (stringsLock);
+    }
+    const std::uint32_t posted = postedPlaying.exchange (0);
+    // Switches going off first: of palm and harmonics, the one switched on wins.
+    for (const bool switchingOn : {false, true})
+        for (int id = 0; id < ParameterTable::Count; ++id)
+            if ((posted & (1u << id)) != 0)
+            {
+                const float x = postedPlayingValues[(size_t) id];
+                const bool secondRound = id == ParameterTable::Volume || x >= 0.5f;
+                if (secondRound == switchingOn)
+                    applyPlayingParameter (id, x);
+            }
 }
 
 void TovalinPlugin::loadPreset (const juce::XmlElement& element)
@@ -568,6 +649,9 @@ void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
     if (starting)
         updateBodyAndRoom (false);
     reportLatency();
+    // From here on, playing changes from other threads are left to the blocks.
+    audioRunning = true;
+    applyPostedPlaying (false);
 }
 
 void TovalinPlugin::releaseResources()
@@ -575,6 +659,8 @@ void TovalinPlugin::releaseResources()
     if (disabled)
         return;
     rateSupported = true;
+    audioRunning = false;
+    applyPostedPlaying (false);
     rateConverter.release();
     deferredMidi.clear();
     resetEngine();
@@ -678,6 +764,11 @@ void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
     }
 
     keyboardState.processNextMidiBuffer (midiMessages, 0, numSamples, true);
+    blockThread = juce::Thread::getCurrentThreadId();
+    // What other threads handed over takes effect first: new strings, then playing
+    // changes (which act on the strings).
+    precomputationThread.installIfReady();
+    applyPostedPlaying (true);
 
     floatingPointGuard.enterAudioBlock();
 
@@ -705,6 +796,7 @@ void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
     for (int ch = 1; ch < buffer.getNumChannels(); ++ch)
         buffer.copyFrom (ch, 0, buffer, 0, 0, numSamples);
 
+    blockThread = nullptr;
     floatingPointGuard.leaveAudioBlock();
 }
 

@@ -41,6 +41,13 @@ namespace tovalin
     defers the work. The block loop holds the callback lock and may take stringsLock
     (its floating-point recovery), which fits the order.
 
+    None of them is held for long. The precomputation thread computes the strings with
+    no lock held, and the audio thread installs them, trying the strings and parameter
+    locks without waiting. (Were stringsLock held over the computation, a volume or
+    toggle change, which holds the callback lock while it takes stringsLock, would
+    stall the audio thread for milliseconds; and a thread that installs while holding
+    the callback lock stalls it whenever that thread loses its core.)
+
     The preset libraries' own locks come before all three: a library applies a preset
     while holding its lock. Nothing that holds the callback lock waits for a library
     lock: the modified mark is set lock-free, and mapped preset loads are deferred to
@@ -166,6 +173,23 @@ public:
     bool lastAllIdle = true;
     int currentLevel = -1;
     bool restoringState = false;
+
+    /** The volume and the five toggles: their side effects act on what is playing. */
+    static bool isPlayingParameter (int id) noexcept;
+    /** The side effect of a playing parameter (the callback lock held, or the block
+        running; and the strings lock held). */
+    void applyPlayingParameter (int id, float value) noexcept;
+    /** Applies the playing changes other threads handed over: from the block, only if
+        the strings lock is free at once (else the next block); otherwise taking the
+        callback and strings locks. */
+    void applyPostedPlaying (bool fromBlock) noexcept;
+    /** The thread running processBlock, while it runs. */
+    std::atomic<juce::Thread::ThreadID> blockThread{nullptr};
+    /** Prepared: blocks may run, so playing changes from other threads go through the
+        hand-over below instead of the callback lock. */
+    std::atomic<bool> audioRunning{false};
+    std::atomic<std::uint32_t> postedPlaying{0}; // one bit per parameter id
+    std::array<std::atomic<float>, ParameterTable::Count> postedPlayingValues{};
     bool constructed = false;
 
     Convolver convolver;
@@ -185,7 +209,7 @@ public:
     /** The precomputation thread's work copies. */
     std::array<std::unique_ptr<StringModel>, 6> workModels;
     /** Incremented whenever buildStrings replaces the voices and models. */
-    int stringsGeneration = 0;
+    std::atomic<int> stringsGeneration{0};
     std::unique_ptr<GenericPresetLibrary> presetLibrary;
     Settings settings;
     ActionMapper2 actionMapper{*this};

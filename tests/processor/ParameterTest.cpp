@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 using namespace tovalin;
@@ -172,18 +175,24 @@ TEST_F (Parameters, SideEffectsReachTheStrings)
         plugin.processBlock (buffer, midi);
     }
     StringVoice& voice = *plugin.voices[2];
+    const auto block = [&] (juce::MidiBuffer events)
+    {
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        plugin.processBlock (buffer, events);
+    };
+    const juce::MidiBuffer none;
 
+    // A playing change from outside the audio thread lands at the start of the next
+    // block, while the host already sees the new value.
     plugin.setParameterNotifyingHost (P::Volume, 0.9f);
+    EXPECT_FLOAT_EQ (plugin.getParameters()[P::Volume]->getValue(), 0.9f);
+    EXPECT_FALSE (voice.gainFading);
+    block (none);
     EXPECT_TRUE (voice.gainFading) << "the sounding string glides to its new level";
     EXPECT_NEAR (plugin.stringParams[2].volumeFactor, std::exp (0.4f * 2.4f), 1e-5);
 
     plugin.setParameterNotifyingHost (P::PitchBend, 1.0f);
-    {
-        // The bend reaches the mover at the start of the next run.
-        const juce::ScopedLock sl (plugin.getCallbackLock());
-        juce::MidiBuffer none;
-        plugin.processBlock (buffer, none);
-    }
+    block (none); // the bend reaches the mover at the start of the next run
     EXPECT_TRUE (plugin.liveModels[2]->fretMover.bending);
     EXPECT_GT (plugin.liveModels[2]->fretMover.bendTarget, 0.0f);
 
@@ -194,11 +203,52 @@ TEST_F (Parameters, SideEffectsReachTheStrings)
     plugin.setParameterNotifyingHost (P::ToggleSustain, 1.0f);
     juce::MidiBuffer off;
     off.addEvent (juce::MidiMessage::noteOff (4, 69), 0);
-    {
-        const juce::ScopedLock sl (plugin.getCallbackLock());
-        plugin.processBlock (buffer, off);
-    }
+    block (off);
     EXPECT_FALSE (voice.damping);
     plugin.setParameterNotifyingHost (P::ToggleSustain, 0.0f);
+    block (none);
     EXPECT_TRUE (voice.damping);
+}
+
+// While another thread holds the callback lock (as a block does), a volume or toggle
+// change made elsewhere returns at once and takes effect in the next block: the
+// audio thread never waits on a thread that may lose its core holding that lock.
+TEST_F (Parameters, PlayingChangesNeverWaitForTheCallbackLock)
+{
+    plugin.setPlayConfigDetails (0, 2, 44100, 256);
+    plugin.prepareToPlay (44100, 256);
+    std::atomic<bool> held{false}, release{false}, gaveUp{false};
+    std::thread blockHolder (
+        [&]
+        {
+            // Held until the changes have returned, or for two seconds at most.
+            const juce::ScopedLock sl (plugin.getCallbackLock());
+            held = true;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds (2);
+            while (! release && ! gaveUp)
+                gaveUp = std::chrono::steady_clock::now() > until;
+        });
+    while (! held)
+        std::this_thread::yield();
+    plugin.setParameterNotifyingHost (P::TogglePalm, 1.0f);
+    plugin.setParameterNotifyingHost (P::ToggleHarmonics, 1.0f); // switches palm off
+    plugin.setParameterNotifyingHost (P::Volume, 0.2f);
+    release = true;
+    blockHolder.join();
+    EXPECT_FALSE (gaveUp) << "the changes waited for the callback lock";
+    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::None) << "not before the next block";
+    const float volumeBefore = plugin.stringParams[0].volumeFactor;
+
+    juce::AudioBuffer<float> buffer (2, 256);
+    juce::MidiBuffer none;
+    {
+        const juce::ScopedLock sl (plugin.getCallbackLock());
+        plugin.processBlock (buffer, none);
+    }
+    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::Harmonics) << "the one switched on last wins";
+    EXPECT_FLOAT_EQ (plugin.getParameters()[P::TogglePalm]->getValue(), 0.0f);
+    TovalinPlugin unprepared; // no blocks run: applied at once
+    unprepared.setParameterNotifyingHost (P::Volume, 0.2f);
+    EXPECT_NE (volumeBefore, plugin.stringParams[0].volumeFactor);
+    EXPECT_FLOAT_EQ (plugin.stringParams[0].volumeFactor, unprepared.stringParams[0].volumeFactor);
 }
