@@ -132,6 +132,7 @@ Result run (const Case& c, double seconds)
 {
     auto plugin = std::make_unique<TovalinPlugin>();
     plugin->setPreference ("performanceLevel", c.precision);
+    plugin->buildStrings (false); // a new precision takes effect when the strings are built
     plugin->setPreference ("samplesOfLatency", c.latency);
     plugin->setPreference ("chordsDetectionDelay", 128);
     plugin->setPlayConfigDetails (0, 2, c.rate, c.block);
