@@ -226,17 +226,27 @@ namespace
         }
     }
 
-    /** Bins 16 .. h - 1, sixteen at a time (h a multiple of 16), for several spectra
-        against one: out[i] += a x b[i]. The products and sums stay separate
-        operations, as on the narrower paths (no contraction into fused ones). */
+    /** All bins sixteen at a time (h a multiple of 16), for several spectra against
+        one: out[i] += a x b[i]. The products and sums stay separate operations, as on
+        the narrower paths (no contraction into fused ones), so each bin gets the same
+        bits. Slot 0 holds two real bins, DC and Nyquist (at h), which the complex
+        arithmetic would mix: they are put right afterwards. */
+#if defined(__clang__)
+    __attribute__ ((target ("avx512f"))) void
+#else
     __attribute__ ((target ("avx512f"), optimize ("fp-contract=off"))) void
+#endif
     multiplyAddBins16 (float* const* out, const float* a, const float* const* b, int count, int h) noexcept
     {
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
         for (int i = 0; i < count; ++i)
         {
             float* o = out[i];
             const float* bi = b[i];
-            for (int k = 16; k < h; k += 16)
+            const float dc = o[0], nyquist = o[h];
+            for (int k = 0; k < h; k += 16)
             {
                 const __m512 ar = _mm512_loadu_ps (a + k), ai = _mm512_loadu_ps (a + h + k);
                 const __m512 br = _mm512_loadu_ps (bi + k), bim = _mm512_loadu_ps (bi + h + k);
@@ -245,6 +255,8 @@ namespace
                 _mm512_storeu_ps (o + k, _mm512_add_ps (re, _mm512_loadu_ps (o + k)));
                 _mm512_storeu_ps (o + h + k, _mm512_add_ps (im, _mm512_loadu_ps (o + h + k)));
             }
+            o[0] = dc + a[0] * bi[0];
+            o[h] = nyquist + a[h] * bi[h];
         }
     }
 
@@ -328,8 +340,6 @@ void spectrumMultiplyAddEach (float* const* out, const float* a, const float* co
             spectrumMultiplyAdd (out[i], a, b[i], n);
         return;
     }
-    for (int i = 0; i < count; ++i)
-        multiplyLowBins<true> (out[i], a, b[i], h, 16);
     multiplyAddBins16 (out, a, b, count, h);
 }
 
