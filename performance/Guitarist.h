@@ -10,6 +10,7 @@
 #include "engine/StringVoice.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 namespace juce
@@ -50,9 +51,11 @@ public:
     /** Empties the queue (the processor resets the Fingering separately). */
     void resetPerformance() noexcept;
 
-    /** Samples at 44 100 Hz for which single notes on channel 1 wait. */
-    int chordDetectionDelay = 128;
-    bool detectInversions = true;
+    /** Samples at 44 100 Hz for which single notes on channel 1 wait. Preferences:
+        set on the message thread (a preference change, a state restore) while the
+        audio thread plays. */
+    std::atomic<int> chordDetectionDelay{128};
+    std::atomic<bool> detectInversions{true};
 
     enum class TouchMode
     {

@@ -10,7 +10,7 @@ namespace tovalin
 namespace
 {
 
-    int* field (Settings& s, const std::string& key)
+    SharedInt* field (Settings& s, const std::string& key)
     {
         if (key == "samplesOfLatency")
             return &s.samplesOfLatency;
@@ -48,7 +48,7 @@ int latencyFromStoredValue (int value)
 
 bool Settings::setValue (const std::string& key, int value)
 {
-    int* f = field (*this, key);
+    SharedInt* f = field (*this, key);
     if (f == nullptr)
         return false;
 
@@ -69,7 +69,7 @@ bool Settings::setValue (const std::string& key, int value)
 
 bool Settings::getValue (const std::string& key, int& value) const
 {
-    const int* f = field (const_cast<Settings&> (*this), key);
+    const SharedInt* f = field (const_cast<Settings&> (*this), key);
     if (f == nullptr)
         return false;
     value = *f;

@@ -2,6 +2,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <atomic>
 #include <string>
 
 namespace juce
@@ -11,24 +12,43 @@ class XmlElement;
 
 namespace tovalin
 {
+/** An int one thread sets while others read it (relaxed: each value stands alone). */
+class SharedInt
+{
+public:
+    SharedInt (int v = 0) noexcept : value (v) {}
+    SharedInt (const SharedInt& other) noexcept : value ((int) other) {}
+    SharedInt& operator= (const SharedInt& other) noexcept { return *this = (int) other; }
+    SharedInt& operator= (int v) noexcept
+    {
+        value.store (v, std::memory_order_relaxed);
+        return *this;
+    }
+    operator int() const noexcept { return value.load (std::memory_order_relaxed); }
+
+private:
+    std::atomic<int> value;
+};
+
 /** The eight program-wide preferences with their defaults and range rules, and the
     preferences file "preferences.tvc" in the user's "Marvesk/Tovalin" folder.
 
     Message thread: reading, writing, loading and saving. Other threads read the
-    fields, each a whole int. */
+    fields (the precomputation thread the bend and harmonics rules, the audio thread
+    the aftertouch rule) while a state restore may set them. */
 class Settings : public juce::ChangeBroadcaster
 {
 public:
     ~Settings() override = default;
 
-    int samplesOfLatency = 256;
-    int chordsDetectionDelay = 0;
-    int performanceLevel = 2;
-    int bend = 1;
-    int harmonics = 2;
-    int bendOnAftertouch = 1;
-    int inversions = 1;
-    int showWelcomePanel = 1;
+    SharedInt samplesOfLatency = 256;
+    SharedInt chordsDetectionDelay = 0;
+    SharedInt performanceLevel = 2;
+    SharedInt bend = 1;
+    SharedInt harmonics = 2;
+    SharedInt bendOnAftertouch = 1;
+    SharedInt inversions = 1;
+    SharedInt showWelcomePanel = 1;
 
     /** Stores value under key after the key's range rule; false for an unknown key. */
     bool setValue (const std::string& key, int value);

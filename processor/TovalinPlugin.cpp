@@ -199,7 +199,7 @@ TovalinPlugin::~TovalinPlugin()
 
 void TovalinPlugin::buildStrings (bool restart)
 {
-    const int level = juce::jlimit (0, 2, settings.performanceLevel);
+    const int level = juce::jlimit (0, 2, (int) settings.performanceLevel);
     if (disabled || level == currentLevel)
         return;
 
@@ -620,6 +620,7 @@ void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
             // Only the load itself happens with processing suspended.
             suspendProcessing (true);
             bodyFilterBuilder->load (settings.samplesOfLatency, convolver);
+            bodyFilterLatency = convolver.latency();
             suspendProcessing (false);
         }
         reportLatency();
@@ -671,7 +672,7 @@ void TovalinPlugin::reportLatency()
 {
     // The host compensates in its own samples: the engine's 44 100 Hz counts are
     // scaled to the host rate.
-    const double engineSamples = (double) guitarist.chordDetectionDelay + convolver.latency();
+    const double engineSamples = (double) guitarist.chordDetectionDelay + bodyFilterLatency;
     const double rate = hostSampleRate > 0.0f ? (double) hostSampleRate : (double) EngineSampleRate;
     setLatencySamples (juce::jmax (0, (int) std::lround (engineSamples * rate / EngineSampleRate)));
 }

@@ -172,7 +172,7 @@ public:
     bool firstPrepare = true;
     bool lastAllIdle = true;
     int currentLevel = -1;
-    bool restoringState = false;
+    std::atomic<bool> restoringState{false}; // read by mapped actions on the audio thread
 
     /** The volume and the five toggles: their side effects act on what is playing. */
     static bool isPlayingParameter (int id) noexcept;
@@ -194,6 +194,9 @@ public:
 
     Convolver convolver;
     std::atomic<int> bodyFilterBuilds{0};
+    /** The loaded body filter's latency, for reporting from any thread (the convolver
+        itself belongs to the audio thread and the loader). */
+    std::atomic<int> bodyFilterLatency{0};
     VelocityMapper velocityMapper;
     /** The guitars and rooms (their recorded data comes with the sound data). */
     SoundLibrary soundLibrary;

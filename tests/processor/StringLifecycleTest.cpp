@@ -160,39 +160,39 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
     host.plugin.setSoundControls (second);
     for (int i = 0; i < 3000 && host.plugin.precomputationThread.isRecomputePending(); ++i)
         host.block();
-    // Let the pass that serves the second request finish.
+    // Let the pass that serves the second request finish and be installed.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (10);
-    while (std::chrono::steady_clock::now() < deadline)
+    bool settled = false;
+    while (! settled && std::chrono::steady_clock::now() < deadline)
     {
-        bool settled = true;
         {
-            // Read what the thread writes under its lock, and let go before the next
+            // Read what the install writes under its lock, and let go before the next
             // block: a block takes the callback lock, which comes first in the order.
             const juce::ScopedLock sl (host.plugin.stringsLock);
+            settled = true;
             for (int s = 0; s < 6; ++s)
             {
                 StringParams expected = host.plugin.stringParams[(size_t) s];
-                recomputeParams (expected, second, host.plugin.stringPreferences(), &flatAdmittance());
+                host.plugin.recomputeStringParams (expected, second);
                 StringModel probe (host.plugin.liveModels[(size_t) s]->modeCount, StringFretCount[s], &expected);
                 computeModes (probe);
                 settled = settled && host.plugin.liveModels[(size_t) s]->modes.decayTime[5] == probe.modes.decayTime[5];
             }
         }
-        if (settled)
-            break;
-        host.block();
-        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        if (! settled)
+        {
+            host.block();
+            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        }
     }
+    EXPECT_TRUE (settled) << "every live string is computed from the second values";
     const juce::ScopedLock sl (host.plugin.stringsLock);
     for (int s = 0; s < 6; ++s)
-        EXPECT_FLOAT_EQ (host.plugin.stringParams[(size_t) s].internalDamping,
-                         [&]
-                         {
-                             StringParams p = host.plugin.stringParams[(size_t) s];
-                             recomputeParams (p, second, host.plugin.stringPreferences(), &flatAdmittance());
-                             return p.internalDamping;
-                         }())
-            << s;
+    {
+        StringParams p = host.plugin.stringParams[(size_t) s];
+        host.plugin.recomputeStringParams (p, second);
+        EXPECT_FLOAT_EQ (host.plugin.stringParams[(size_t) s].internalDamping, p.internalDamping) << s;
+    }
 }
 
 TEST (StringLifecycle, ASoundPrecisionChangeRebuildsTheStrings)
@@ -281,6 +281,63 @@ TEST (StringLifecycle, RenderingRecomputingAndInstallingConcurrentlyIsSafe)
     EXPECT_FALSE (badSample);
     EXPECT_GT (blocks.load(), 100);
     EXPECT_GT (host.plugin.precomputationThread.installCount(), 6);
+}
+
+// A host restoring state and automating on its own threads while the audio thread
+// plays channel-1 notes and the strings are recomputed: the preferences, the
+// chord-detection settings and the reported latency are read across threads while a
+// restore sets them (ThreadSanitizer checks this test in the sanitizer run).
+TEST (StringLifecycle, StateRestoresAndAutomationWhilePlayingAreSafe)
+{
+    Host host;
+    juce::MemoryBlock state;
+    host.plugin.getStateInformation (state);
+    std::atomic<bool> stop{false};
+    std::atomic<long> blocks{0};
+    std::atomic<bool> badSample{false};
+
+    std::thread audio (
+        [&]
+        {
+            std::mt19937 rng (3);
+            juce::AudioBuffer<float> buffer (2, 128);
+            while (! stop)
+            {
+                juce::MidiBuffer midi;
+                const int note = 52 + (int) (rng() % 30);
+                midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 100), (int) (rng() % 128));
+                midi.addEvent (juce::MidiMessage::noteOff (1, note), 127);
+                {
+                    const juce::ScopedLock sl (host.plugin.getCallbackLock());
+                    host.plugin.processBlock (buffer, midi);
+                }
+                for (int i = 0; i < 128; ++i)
+                    badSample = badSample || ! std::isfinite (buffer.getSample (0, i));
+                ++blocks;
+            }
+        });
+    std::thread automation (
+        [&]
+        {
+            std::mt19937 rng (4);
+            while (! stop)
+            {
+                host.plugin.setParameterNotifyingHost (ParameterTable::Color, (float) (rng() % 100) / 100.0f);
+                host.plugin.setParameterNotifyingHost (ParameterTable::Volume, (float) (rng() % 100) / 100.0f);
+                std::this_thread::sleep_for (std::chrono::milliseconds (2));
+            }
+        });
+    for (int i = 0; i < 40; ++i)
+    {
+        host.plugin.setStateInformation (state.getData(), (int) state.getSize());
+        host.plugin.setPreference ("chordsDetectionDelay", i % 2 == 0 ? 0 : 256);
+        std::this_thread::sleep_for (std::chrono::milliseconds (5));
+    }
+    stop = true;
+    audio.join();
+    automation.join();
+    EXPECT_FALSE (badSample);
+    EXPECT_GT (blocks.load(), 10);
 }
 
 // A channel-1 note at sample 100 with no chord-detection delay sounds from sample 100:
