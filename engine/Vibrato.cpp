@@ -28,28 +28,45 @@ void KernelMover::initSteps (const float* k) noexcept
     }
 }
 
+namespace
+{
+    // The shape, its cosine partner, the input row, the gains and the step tables are
+    // separate arrays: said so (restrict parameters), the compiler updates several
+    // modes at a time, with the same operations on each, so the same results.
+    // direction +1 steps up the string, -1 down.
+    template <int direction>
+    void rotateShapes (float* __restrict shape, float* __restrict shapeCos, float* __restrict input,
+                       const float* __restrict gain, const float* __restrict stepCos, const float* __restrict stepSin,
+                       int n) noexcept
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            const float s = shape[i], c = shapeCos[i];
+            if (direction > 0)
+            {
+                shapeCos[i] = stepCos[i] * c - stepSin[i] * s;
+                shape[i] = stepSin[i] * c + stepCos[i] * s;
+            }
+            else
+            {
+                shapeCos[i] = stepCos[i] * c + stepSin[i] * s;
+                shape[i] = stepCos[i] * s - stepSin[i] * c;
+            }
+            input[i] = gain[i] * shape[i];
+        }
+    }
+} // namespace
+
 void KernelMover::moveUp() noexcept
 {
     ++stepCount;
-    for (int i = 0; i < modeCount; ++i)
-    {
-        const float s = shape[i], c = shapeCos[i];
-        shapeCos[i] = stepCos[i] * c - stepSin[i] * s;
-        shape[i] = stepSin[i] * c + stepCos[i] * s;
-        input[i] = gain[i] * shape[i];
-    }
+    rotateShapes<1> (shape, shapeCos, input, gain, stepCos.data(), stepSin.data(), modeCount);
 }
 
 void KernelMover::moveDown() noexcept
 {
     --stepCount;
-    for (int i = 0; i < modeCount; ++i)
-    {
-        const float s = shape[i], c = shapeCos[i];
-        shapeCos[i] = stepCos[i] * c + stepSin[i] * s;
-        shape[i] = stepCos[i] * s - stepSin[i] * c;
-        input[i] = gain[i] * shape[i];
-    }
+    rotateShapes<-1> (shape, shapeCos, input, gain, stepCos.data(), stepSin.data(), modeCount);
 }
 
 Vibrato::Vibrato (int n, float rate, float dx, float d, float* s, float* c, float* in, const float* g)
