@@ -152,8 +152,20 @@ struct Failure
 
 int main (int argc, char** argv)
 {
-    const double minutes = argc > 1 ? std::max (0.1, std::atof (argv[1])) : 60.0;
-    const unsigned seed = argc > 2 ? (unsigned) std::strtoul (argv[2], nullptr, 10) : 1u;
+    double minutes = 60.0;
+    unsigned long seed = 1;
+    char* end = nullptr;
+    if (argc > 1)
+        minutes = std::strtod (argv[1], &end);
+    const bool minutesOk = argc <= 1 || (end != argv[1] && *end == '\0' && minutes >= 0.1 && minutes <= 6000.0);
+    if (argc > 2)
+        seed = std::strtoul (argv[2], &end, 10);
+    const bool seedOk = argc <= 2 || (end != argv[2] && *end == '\0');
+    if (argc > 3 || ! minutesOk || ! seedOk)
+    {
+        std::fprintf (stderr, "usage: tovalin-soak [audio-minutes (0.1 to 6000, default 60)] [seed (default 1)]\n");
+        return 2;
+    }
     // Everything but the audio thread shares one core and the audio thread has the
     // other, so a slow block means waiting on another thread, not losing the core.
     const bool pinned = sysconf (_SC_NPROCESSORS_ONLN) >= 2;
