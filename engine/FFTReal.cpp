@@ -272,10 +272,10 @@ namespace
         return available;
     }
 
-    /** Bins 0 .. to - 1: DC and Nyquist, 1 .. 3 one by one, 4 .. to - 1 four at a time. */
     template <bool accumulate>
-    inline void multiplyLowBins (float* out, const float* a, const float* b, int h, int to) noexcept
+    inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept
     {
+        const int h = n / 2;
         if (accumulate)
         {
             out[0] += a[0] * b[0];
@@ -302,22 +302,15 @@ namespace
                 out[h + k] = im;
             }
         }
-        multiplyBins4<accumulate> (out, a, b, h, 4, to);
-    }
-
-    template <bool accumulate>
-    inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept
-    {
-        const int h = n / 2;
         if (h >= 16 && wideBins())
         {
             // Bins 4..7 four at a time, then eight at a time: the same products and sums
             // per bin (no fused multiply-add), so the result does not depend on the path.
-            multiplyLowBins<accumulate> (out, a, b, h, 8);
+            multiplyBins4<accumulate> (out, a, b, h, 4, 8);
             multiplyBins8<accumulate> (out, a, b, h);
         }
         else
-            multiplyLowBins<accumulate> (out, a, b, h, h);
+            multiplyBins4<accumulate> (out, a, b, h, 4, h);
     }
 } // namespace
 

@@ -29,8 +29,7 @@ public:
     void requestRecompute() noexcept { recomputeRequested = true; }
     void setPaused (bool shouldPause) noexcept { paused = shouldPause; }
     /** Pauses, then waits until no string is being computed: the models may then be
-        replaced. Never call it holding the strings lock (not needed, and the compute
-        reads its values under it). */
+        replaced. */
     void pauseAndWait() noexcept;
     bool isRecomputePending() const noexcept { return recomputeRequested; }
     /** No pass under way, and none will start before the next block: every change
