@@ -93,6 +93,7 @@ void StringVoice::updateGain() noexcept
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
 float StringVoice::updateModes (float* nextDots) noexcept
 {
+    const int modes = modeCount;
     const StringModel& m = *model;
     float* x = state.data();
     float* xp = previousState.data();
@@ -102,7 +103,7 @@ float StringVoice::updateModes (float* nextDots) noexcept
     const __m128 dt = _mm_set1_ps (tensionIncrease);
     __m128 out = _mm_setzero_ps();
     __m128 pluckDot = _mm_setzero_ps(), fretDot = _mm_setzero_ps(), touchDot = _mm_setzero_ps();
-    for (int i = 0; i < modeCount; i += 4)
+    for (int i = 0; i < modes; i += 4)
     {
         const __m128 xi = _mm_load_ps (x + i);
         __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (m.a1.data() + i), xi),
@@ -115,8 +116,7 @@ float StringVoice::updateModes (float* nextDots) noexcept
             v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.touchInput.data() + i), ft));
         if (Twang)
             v = _mm_add_ps (v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (m.twangWeight.data() + i), dt), xi));
-        _mm_store_ps (xp + i, xi);
-        _mm_store_ps (x + i, v);
+        _mm_store_ps (xp + i, v);
         out = _mm_add_ps (out, _mm_mul_ps (v, _mm_load_ps (m.modes.outputWeight.data() + i)));
         if (Pluck)
             pluckDot = _mm_add_ps (pluckDot, _mm_mul_ps (v, _mm_load_ps (m.pluckShape.data() + i)));
@@ -146,6 +146,7 @@ __attribute__ ((target ("avx2,fma"))) inline __m128 fold (__m256 v) noexcept
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
 __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float* nextDots) noexcept
 {
+    const int modes = modeCount;
     const StringModel& m = *model;
     float* x = state.data();
     float* xp = previousState.data();
@@ -156,7 +157,7 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
     __m256 out = _mm256_setzero_ps();
     __m256 pluckDot = _mm256_setzero_ps(), fretDot = _mm256_setzero_ps(), touchDot = _mm256_setzero_ps();
     int i = 0;
-    for (; i + 8 <= modeCount; i += 8)
+    for (; i + 8 <= modes; i += 8)
     {
         const __m256 xi = _mm256_load_ps (x + i);
         __m256 v = _mm256_mul_ps (_mm256_load_ps (m.a2.data() + i), _mm256_load_ps (xp + i));
@@ -169,8 +170,7 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
             v = _mm256_fmadd_ps (_mm256_load_ps (m.touchInput.data() + i), ft, v);
         if (Twang)
             v = _mm256_fmadd_ps (_mm256_mul_ps (_mm256_load_ps (m.twangWeight.data() + i), dt), xi, v);
-        _mm256_store_ps (xp + i, xi);
-        _mm256_store_ps (x + i, v);
+        _mm256_store_ps (xp + i, v);
         out = _mm256_fmadd_ps (v, _mm256_load_ps (m.modes.outputWeight.data() + i), out);
         if (Pluck)
             pluckDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.pluckShape.data() + i), pluckDot);
@@ -180,7 +180,7 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
             touchDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.touchShape.data() + i), touchDot);
     }
     __m128 out4 = fold (out), pluck4 = fold (pluckDot), fret4 = fold (fretDot), touch4 = fold (touchDot);
-    if (i < modeCount)
+    if (i < modes)
     {
         const __m128 xi = _mm_load_ps (x + i);
         __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (m.a1.data() + i), xi),
@@ -194,8 +194,7 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
         if (Twang)
             v = _mm_add_ps (
                 v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (m.twangWeight.data() + i), _mm_set1_ps (tensionIncrease)), xi));
-        _mm_store_ps (xp + i, xi);
-        _mm_store_ps (x + i, v);
+        _mm_store_ps (xp + i, v);
         out4 = _mm_add_ps (out4, _mm_mul_ps (v, _mm_load_ps (m.modes.outputWeight.data() + i)));
         if (Pluck)
             pluck4 = _mm_add_ps (pluck4, _mm_mul_ps (v, _mm_load_ps (m.pluckShape.data() + i)));
@@ -254,8 +253,7 @@ namespace
             v = _mm512_fmadd_ps (_mm512_maskz_load_ps (k, in.touchInput + i), in.ft, v);
         if (Twang)
             v = _mm512_fmadd_ps (_mm512_mul_ps (_mm512_maskz_load_ps (k, in.twangWeight + i), in.dt), xi, v);
-        _mm512_mask_store_ps (xp + i, k, xi);
-        _mm512_mask_store_ps (x + i, k, v);
+        _mm512_mask_store_ps (xp + i, k, v);
         sums.out = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, in.outputWeight + i), sums.out);
         if (Pluck)
             sums.pluck = _mm512_fmadd_ps (v, _mm512_maskz_load_ps (k, in.pluckShape + i), sums.pluck);
@@ -269,6 +267,7 @@ namespace
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
 __attribute__ ((target ("avx512f"))) float StringVoice::updateModes16 (float* nextDots) noexcept
 {
+    const int modes = modeCount;
     const StringModel& m = *model;
     float* x = state.data();
     float* xp = previousState.data();
@@ -291,14 +290,14 @@ __attribute__ ((target ("avx512f"))) float StringVoice::updateModes16 (float* ne
     Sums16 even{_mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps()};
     Sums16 odd = even;
     int i = 0;
-    for (; i + 32 <= modeCount; i += 32)
+    for (; i + 32 <= modes; i += 32)
     {
         step16<Pluck, Fret, Touch, Twang> (in, x, xp, i, (__mmask16) 0xFFFF, even);
         step16<Pluck, Fret, Touch, Twang> (in, x, xp, i + 16, (__mmask16) 0xFFFF, odd);
     }
-    for (; i < modeCount; i += 16)
+    for (; i < modes; i += 16)
     {
-        const int left = modeCount - i;
+        const int left = modes - i;
         const __mmask16 k = left >= 16 ? (__mmask16) 0xFFFF : (__mmask16) ((1u << left) - 1u);
         step16<Pluck, Fret, Touch, Twang> (in, x, xp, i, k, odd);
     }
@@ -460,6 +459,9 @@ void StringVoice::finishSample (float* out) noexcept
     StringModel& m = *model;
     const bool hasPluck = pluck.has_value(), hasFret = fretting.has_value(), hasTouch = touch.has_value();
     output = updateModesFor (hasPluck, hasFret, hasTouch, tensionIncrease != 0.0f, nextDots);
+    // The update wrote the new state over the one before last: the two swap roles,
+    // which spares copying the current state aside.
+    state.swap (previousState);
     output = (m.twangGain * twangLevel + 1.0f) * output;
 
     if (damping)
