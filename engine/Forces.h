@@ -180,6 +180,9 @@ public:
     int liftDuration;
 
 private:
+    /** Up to four solves at once (processors with AVX-512). */
+    static void solveFour (const ContactSolve* batch, int count) noexcept;
+
     PadPair pads;
     double contactStiffness = 2.02e7;
     double y1 = 0, y2 = 0;
