@@ -6,11 +6,14 @@ namespace tovalin
 {
 namespace
 {
+    // ((v1 + v0) + v2) + v3, in registers: a round trip through memory would make the
+    // processor wait for the store before the first addition.
     inline float sumLanes (__m128 v) noexcept
     {
-        alignas (16) float lanes[4];
-        _mm_store_ps (lanes, v);
-        return ((lanes[1] + lanes[0]) + lanes[2]) + lanes[3];
+        __m128 sum = _mm_add_ss (_mm_shuffle_ps (v, v, 1), v);
+        sum = _mm_add_ss (sum, _mm_movehl_ps (v, v));
+        sum = _mm_add_ss (sum, _mm_shuffle_ps (v, v, 3));
+        return _mm_cvtss_f32 (sum);
     }
 } // namespace
 
@@ -135,6 +138,12 @@ float StringVoice::updateModes (float* nextDots) noexcept
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+#if defined(__GNUC__) && ! defined(__clang__)
+// GCC 12's own AVX-512 intrinsics trip its uninitialised-value warnings.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 __attribute__ ((target ("avx2,fma"))) inline __m128 fold (__m256 v) noexcept
 {
     return _mm_add_ps (_mm256_castps256_ps128 (v), _mm256_extractf128_ps (v, 1));
@@ -216,12 +225,12 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
 // masked. Sums fold the sixteen lanes onto four.
 __attribute__ ((target ("avx512f"))) inline float sumLanes16 (__m512 v) noexcept
 {
-    alignas (64) float lanes[16];
-    _mm512_store_ps (lanes, v);
-    float four[4];
-    for (int j = 0; j < 4; ++j)
-        four[j] = (lanes[j] + lanes[j + 4]) + (lanes[j + 8] + lanes[j + 12]);
-    return ((four[1] + four[0]) + four[2]) + four[3];
+    // Lane j of the four: (v[j] + v[j + 4]) + (v[j + 8] + v[j + 12]).
+    const __m256 low = _mm512_castps512_ps256 (v);
+    const __m256 high = _mm256_castpd_ps (_mm512_extractf64x4_pd (_mm512_castps_pd (v), 1));
+    const __m128 four = _mm_add_ps (_mm_add_ps (_mm256_castps256_ps128 (low), _mm256_extractf128_ps (low, 1)),
+                                    _mm_add_ps (_mm256_castps256_ps128 (high), _mm256_extractf128_ps (high, 1)));
+    return sumLanes (four);
 }
 
 namespace
@@ -318,6 +327,9 @@ int StringVoice::widestModalWidth() noexcept
     return width;
 }
 
+#if defined(__GNUC__) && ! defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #else
 template <bool Pluck, bool Fret, bool Touch, bool Twang>
 float StringVoice::updateModesWide (float* nextDots) noexcept
