@@ -121,13 +121,13 @@ public:
     void startTrajectories (double d, double travel, double restLevel) noexcept;
 
     /** Shifts the target histories, appending while the trajectory runs. */
-    void advanceTargets (bool append) noexcept;
+    inline void advanceTargets (bool append) noexcept;
 
     /** Pad `lane`'s (0 for A, 1 for B) predicted position before its contact force. */
     double predict (int lane) const noexcept;
     /** Both predictions at once, into q[0] (A) and q[1] (B). */
-    void predictBoth (double* q) const noexcept;
-    void movePads (const double* q) noexcept;
+    inline void predictBoth (double* q) const noexcept;
+    inline void movePads (const double* q) noexcept;
 
     // Each history entry holds pad A then pad B, sixteen bytes read and written whole:
     // the per-sample shifts then never load what two narrower stores just wrote, which
@@ -158,10 +158,10 @@ public:
         side by side: begin() does everything before the solve and tells whether one is
         needed (else the sample's force is ready in result); then the pads' forces come
         from solveContacts (or solveOwnContact), and finish() completes the sample.
-        The same arithmetic as compute(). */
-    bool begin (float y) noexcept;
+        The same arithmetic as compute(); defined in ForcesInline.h. */
+    inline bool begin (float y) noexcept;
     void solveOwnContact() noexcept { solveContacts (&contactBatch, 1); }
-    void finish() noexcept;
+    inline void finish() noexcept;
     float result = 0.0f;
 
     /** One pad pair's solve: in the overlaps and last forces, out the new forces. */

@@ -1,5 +1,7 @@
 #include "StringVoice.h"
 
+#include "ForcesInline.h"
+
 #include <immintrin.h>
 
 namespace tovalin
@@ -502,9 +504,9 @@ void StringVoice::finishSample (float* out) noexcept
     *out += gain * output;
 
     const int fretSteps = m.fretMover.stepCount, touchSteps = m.touchMover.stepCount;
-    if (fretting)
+    if (fretting && ! m.fretMover.isStill())
         m.fretMover.advance();
-    if (touch)
+    if (touch && ! m.touchMover.isStill())
         m.touchMover.advance();
     pluckDotReady = hasPluck;
     fretDotReady = hasFret && m.fretMover.stepCount == fretSteps;
