@@ -36,6 +36,11 @@ int Convolver::load (const float* h, int n, int a)
 
     filterSpectra.clear();
     ring.clear();
+    // Each kind in one block, partition after partition: every hop then streams
+    // through the spectra and the ring in address order, which the processor's
+    // prefetching follows (separate blocks would restart it at each partition).
+    filterStorage = std::make_unique<Vector<float>> (a * fftSize);
+    ringStorage = std::make_unique<Vector<float>> (a * fftSize);
     Vector<float> frame (fftSize);
     const float scale = gain / (float) fftSize;
     for (int k = 0; k < a; ++k)
@@ -47,9 +52,9 @@ int Convolver::load (const float* h, int n, int a)
             if (index < n)
                 frame[j] = h[index] * scale;
         }
-        filterSpectra.emplace_back (fftSize);
+        filterSpectra.emplace_back (filterStorage->data() + (size_t) k * (size_t) fftSize, fftSize);
         fft->doFft (frame.data(), filterSpectra.back().data());
-        ring.emplace_back (fftSize);
+        ring.emplace_back (ringStorage->data() + (size_t) k * (size_t) fftSize, fftSize);
     }
     filterPointers.assign ((size_t) a, nullptr);
     for (int k = 0; k < a; ++k)

@@ -54,6 +54,8 @@ private:
     int partitionLength_ = 0;
     int fftSize = 0;
     std::unique_ptr<FFTReal<float>> fft;
+    std::unique_ptr<Vector<float>> filterStorage, ringStorage;
+    // Views into the two blocks above, one per partition.
     std::vector<Vector<float>> filterSpectra;
     std::vector<Vector<float>> ring;
     // Each hop's multiply-add targets: filter partition i into the ring slot it feeds.
