@@ -321,62 +321,67 @@ namespace
     }
 } // namespace
 
-// Four fingers' pads (eight lanes, pad A of finger j in lane 2j, pad B in 2j + 1) in
-// one pass of solvePads' operations. The square root and the division are the costly
-// steps, and the processor takes them eight lanes wide in the time of two: the same
-// correctly rounded operations lane by lane, so the same bits.
-#if defined(__clang__)
-__attribute__ ((target ("avx512f"))) void
-#else
+#if defined(__GNUC__) && ! defined(__clang__)
 // GCC 12's own AVX-512 intrinsics trip its uninitialised-value warnings.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
-__attribute__ ((target ("avx512f"), optimize ("fp-contract=off"))) void
 #endif
-ForceFret::solveFour (const ContactSolve* batch, int count) noexcept
+namespace
 {
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#endif
-    // Each finger's pair moves as one 16-byte value, in and out: wider loads of what
-    // narrower stores just wrote (or the reverse) would stall the processor.
-    const ForceFret* f[4];
-    for (int j = 0; j < 4; ++j)
-        f[j] = batch[j < count ? j : 0].force;
-    const auto gather = [&] (auto pairOf)
+    __attribute__ ((target ("avx512f"))) inline __m512d fourPairs (const __m128d* p) noexcept
     {
-        __m128d p[4];
-        for (int j = 0; j < 4; ++j)
-            p[j] = j < count ? pairOf (*f[j]) : _mm_setzero_pd();
         const __m256d low = _mm256_insertf128_pd (_mm256_castpd128_pd256 (p[0]), p[1], 1);
         const __m256d high = _mm256_insertf128_pd (_mm256_castpd128_pd256 (p[2]), p[3], 1);
         return _mm512_insertf64x4 (_mm512_castpd256_pd512 (low), high, 1);
-    };
+    }
+} // namespace
+
+// Four fingers' pads (eight lanes, pad A of finger j in lane 2j, pad B in 2j + 1) in
+// one pass of solvePads' operations. The square root and the division are the costly
+// steps, and the processor takes them eight lanes wide in the time of two: the same
+// correctly rounded operations lane by lane (the engine is built without contracting
+// products and sums into fused operations), so the same bits.
+__attribute__ ((target ("avx512f"))) void ForceFret::solveFour (const ContactSolve* batch, int count) noexcept
+{
+    // Each finger's pair moves as one 16-byte value, in and out: wider loads of what
+    // narrower stores just wrote (or the reverse) would stall the processor.
     // Unused lanes hold zeros: no overlap, no force.
-    const __m512d vy = gather ([] (const ForceFret& x) { return _mm_set1_pd (x.pendingY); });
-    const __m512d vq = gather ([] (const ForceFret& x) { return _mm_load_pd (x.q); });
-    const __m512d previous = gather ([] (const ForceFret& x) { return _mm_load_pd (x.pads.force); });
-    const __m512d phi = gather ([] (const ForceFret& x) { return _mm_set1_pd (x.pads.phi); });
-    const __m512d stiffness = gather ([] (const ForceFret& x) { return _mm_set1_pd (x.contactStiffness); });
-    const __m512d c4 = gather ([] (const ForceFret& x) { return _mm_set1_pd (4.0 * x.pads.phi * x.contactStiffness); });
+    __m128d y[4], q[4], previous[4], phi[4], stiffness[4], c4[4];
+    for (int j = 0; j < 4; ++j)
+    {
+        if (j < count)
+        {
+            const ForceFret& f = *batch[j].force;
+            y[j] = _mm_set1_pd (f.pendingY);
+            q[j] = _mm_load_pd (f.q);
+            previous[j] = _mm_load_pd (f.pads.force);
+            phi[j] = _mm_set1_pd (f.pads.phi);
+            stiffness[j] = _mm_set1_pd (f.contactStiffness);
+            c4[j] = _mm_set1_pd (4.0 * f.pads.phi * f.contactStiffness);
+        }
+        else
+            y[j] = q[j] = previous[j] = phi[j] = stiffness[j] = c4[j] = _mm_setzero_pd();
+    }
+    const __m512d vy = fourPairs (y), vq = fourPairs (q), vPrevious = fourPairs (previous);
+    const __m512d vPhi = fourPairs (phi), vStiffness = fourPairs (stiffness), vC4 = fourPairs (c4);
 
     // Pad A overlaps by y - qA, pad B by qB - y.
     const __m512d delta = _mm512_mask_blend_pd ((__mmask8) 0xAA, _mm512_sub_pd (vy, vq), _mm512_sub_pd (vq, vy));
     const __mmask8 touching =
-        _mm512_cmp_pd_mask (_mm512_sub_pd (delta, _mm512_mul_pd (phi, previous)), _mm512_setzero_pd(), _CMP_GT_OS);
+        _mm512_cmp_pd_mask (_mm512_sub_pd (delta, _mm512_mul_pd (vPhi, vPrevious)), _mm512_setzero_pd(), _CMP_GT_OS);
     const __m512d overlap = _mm512_max_pd (delta, _mm512_setzero_pd());
     const __m512d one = _mm512_set1_pd (1.0);
-    const __m512d root = _mm512_sqrt_pd (_mm512_add_pd (one, _mm512_mul_pd (c4, overlap)));
+    const __m512d root = _mm512_sqrt_pd (_mm512_add_pd (one, _mm512_mul_pd (vC4, overlap)));
     const __m512d u = _mm512_div_pd (_mm512_mul_pd (_mm512_set1_pd (2.0), overlap), _mm512_add_pd (one, root));
-    const __m512d force = _mm512_maskz_mul_pd (touching, stiffness, _mm512_mul_pd (u, u));
+    const __m512d force = _mm512_maskz_mul_pd (touching, vStiffness, _mm512_mul_pd (u, u));
     const __m256d low = _mm512_castpd512_pd256 (force), high = _mm512_extractf64x4_pd (force, 1);
     const __m128d pairs[4] = {_mm256_castpd256_pd128 (low), _mm256_extractf128_pd (low, 1),
                               _mm256_castpd256_pd128 (high), _mm256_extractf128_pd (high, 1)};
     for (int j = 0; j < count; ++j)
         _mm_store_pd (batch[j].force->pads.force, pairs[j]);
 }
-#if ! defined(__clang__)
+#if defined(__GNUC__) && ! defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 #endif
