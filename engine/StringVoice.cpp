@@ -504,9 +504,9 @@ void StringVoice::finishSample (float* out) noexcept
     *out += gain * output;
 
     const int fretSteps = m.fretMover.stepCount, touchSteps = m.touchMover.stepCount;
-    if (fretting && ! m.fretMover.isStill())
+    if (fretting)
         m.fretMover.advance();
-    if (touch && ! m.touchMover.isStill())
+    if (touch)
         m.touchMover.advance();
     pluckDotReady = hasPluck;
     fretDotReady = hasFret && m.fretMover.stepCount == fretSteps;

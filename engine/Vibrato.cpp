@@ -128,11 +128,8 @@ void Vibrato::restart() noexcept
     stepCount = 0;
 }
 
-void Vibrato::advance() noexcept
+void Vibrato::advanceMoving() noexcept
 {
-    if (frequency == 0.0f && bending == 0)
-        return;
-
     const double next = b1 * y + b2 * yPrevious;
     yPrevious = y;
     y = next;

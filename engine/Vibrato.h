@@ -51,8 +51,13 @@ public:
     void setBendTarget (float target) noexcept;
     void restart() noexcept override;
 
-    /** One sample: oscillator, bend slew, and at most one step toward the target. */
-    void advance() noexcept;
+    /** One sample: oscillator, bend slew, and at most one step toward the target.
+        Inline, so that a still point (the usual case) costs the voice no call. */
+    void advance() noexcept
+    {
+        if (! isStill())
+            advanceMoving();
+    }
 
     /** True when advance() does nothing. */
     bool isStill() const noexcept { return frequency == 0.0f && ! bending; }
@@ -72,6 +77,7 @@ public:
     double b1 = 1.0, b2 = 1.0;
 
 private:
+    void advanceMoving() noexcept;
     void computeCoefficients() noexcept;
     void restartOscillator() noexcept;
 };
