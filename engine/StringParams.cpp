@@ -39,6 +39,20 @@ void recomputeVolume (StringParams& p, float volume) noexcept
     p.volumeFactor = std::exp ((volume - 0.5f) * k) * p.guitarGain;
 }
 
+void recomputeEffectParams (StringParams& p, const SoundControls& c, const StringPreferences& prefs) noexcept
+{
+    const float base = p.touchStrengthBase * 0.5f;
+    p.palmStrength = std::exp ((c.palmMuteAmount - 0.5f) * 3.0f) * base;
+    p.palmDepth = std::exp ((c.palmMuteAmount - 0.5f) * 2.0f) * 0.01f;
+    p.harmonicStrength = std::exp ((c.harmonicsAmount + 0.25f) * 1.74f) * base;
+    p.harmonicDepth = std::exp ((c.harmonicsAmount + 0.25f) * 1.16f) * 0.01f;
+    p.harmonicTouchSamples = 10000;
+    p.vibratoMaxFrequency = c.vibratoMaxFrequency * 3.0f + 6.0f;
+    p.vibratoDepth = c.vibratoMaxFrequency * 0.0025f;
+    p.harmonicFretOffset = prefs.harmonics == 1 ? 12 : 5;
+    p.bendRange = prefs.bend;
+}
+
 void recomputeParams (StringParams& p, const SoundControls& c, const StringPreferences& prefs,
                       const AdmittanceTable* guitar)
 {
@@ -113,16 +127,7 @@ void recomputeParams (StringParams& p, const SoundControls& c, const StringPrefe
 
     recomputeVolume (p, c.volume);
 
-    const float base = p.touchStrengthBase * 0.5f;
-    p.palmStrength = std::exp ((c.palmMuteAmount - 0.5f) * 3.0f) * base;
-    p.palmDepth = std::exp ((c.palmMuteAmount - 0.5f) * 2.0f) * 0.01f;
-    p.harmonicStrength = std::exp ((c.harmonicsAmount + 0.25f) * 1.74f) * base;
-    p.harmonicDepth = std::exp ((c.harmonicsAmount + 0.25f) * 1.16f) * 0.01f;
-    p.harmonicTouchSamples = 10000;
-    p.vibratoMaxFrequency = c.vibratoMaxFrequency * 3.0f + 6.0f;
-    p.vibratoDepth = c.vibratoMaxFrequency * 0.0025f;
-    p.harmonicFretOffset = prefs.harmonics == 1 ? 12 : 5;
-    p.bendRange = prefs.bend;
+    recomputeEffectParams (p, c, prefs);
     p.twangDecayRatio = std::exp (-(c.twang - 0.5f)) * 50.0f;
     p.strumSamples = (int) std::lround ((0.06 - 0.04 * c.strummingSpeed) * 44100.0);
 }

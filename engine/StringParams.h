@@ -84,6 +84,12 @@ struct StringParams
 void recomputeParams (StringParams& params, const SoundControls& controls, const StringPreferences& preferences,
                       const AdmittanceTable* guitar);
 
+/** Only the touch, vibrato, bend and harmonic fields (palm and harmonic strength and
+    depth, the harmonic's touch time and fret offset, the vibrato's rate and depth, the
+    bend range): what the bend and harmonics preferences change. */
+void recomputeEffectParams (StringParams& params, const SoundControls& controls,
+                            const StringPreferences& preferences) noexcept;
+
 /** Only the volume factor. */
 void recomputeVolume (StringParams& params, float volume) noexcept;
 

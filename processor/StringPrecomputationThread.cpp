@@ -27,6 +27,9 @@ void StringPrecomputationThread::run()
         // While a computed set waits for its block, look again soon: the work models
         // are ours again once it is installed.
         wait (handover != Empty ? 1 : 30);
+        // What blocks handed off (body filters, broadcasts, parameter changes that
+        // found their lock busy) is done here, never on the audio thread.
+        processor.runHandedOffWork();
         if (! recomputeRequested || paused || handover != Empty)
             continue;
         // Running before the request is cleared, so that isSettled never sees neither.

@@ -19,7 +19,8 @@ class TovalinPlugin;
     installed and lost its core while holding the callback lock).
 
     requestRecompute and setPaused: any thread. installIfReady: the audio thread. The
-    thread polls every 30 ms. */
+    thread polls every 30 ms, and then also runs the work that blocks handed off
+    (TovalinPlugin::runHandedOffWork). */
 class StringPrecomputationThread : public juce::Thread
 {
 public:

@@ -224,10 +224,12 @@ void TovalinPlugin::buildStrings (bool restart)
     }
     if (restart)
     {
+        // New voices start as on a first preparation: their models computed at once
+        // from the current values. Before the first preparation, that preparation
+        // does it.
         firstPrepare = true;
-        const double rate = getSampleRate();
-        if (rate > 0)
-            prepareToPlay (rate, getBlockSize());
+        if (preparedOnce)
+            initializeStrings();
     }
     precomputationThread.setPaused (false);
     suspendProcessing (false);
@@ -330,27 +332,27 @@ void TovalinPlugin::setParameter (int id, float x)
     if (disabled || id < 0 || id >= P::Count)
         return;
 
+    // Inside a block (a mapped action) the audio thread owns the voices, the models and
+    // the Guitarist: every other thread that changes them holds the callback lock or
+    // has processing suspended. It waits for nothing: a busy parameter lock hands the
+    // change to runHandedOffWork, and whatever builds, allocates or broadcasts is
+    // handed off likewise.
+    const bool inBlock = isInBlock();
+
     // Changes whose side effects reach what the audio thread plays (the volume and
-    // the five toggles) are applied where nothing waits:
-    //  - inside a block (a mapped action), at once if the strings lock is free;
-    //  - while blocks may run, from any other thread, by the audio thread at the start
-    //    of its next block: holding the callback lock here would stall the audio
-    //    thread whenever this thread lost its core meanwhile;
+    // the five toggles), from any other thread:
+    //  - while blocks may run, applied by the audio thread at the start of its next
+    //    block: holding the callback lock here would stall the audio thread whenever
+    //    this thread lost its core meanwhile;
     //  - while no block runs, at once, under the callback lock and the strings lock
     //    (the processor's lock order: callback, strings, parameter).
     // Locks are held in place, not on the heap: this may run on the audio thread.
     const bool touchesPlaying = isPlayingParameter (id);
     std::optional<juce::ScopedLock> callbackLock, strings;
-    std::optional<juce::ScopedTryLock> stringsInBlock;
     bool deferPlaying = false;
-    if (touchesPlaying)
+    if (touchesPlaying && ! inBlock)
     {
-        if (blockThread.load() == juce::Thread::getCurrentThreadId())
-        {
-            stringsInBlock.emplace (stringsLock);
-            deferPlaying = ! stringsInBlock->isLocked();
-        }
-        else if (audioRunning)
+        if (audioRunning)
             deferPlaying = true;
         else
         {
@@ -362,9 +364,25 @@ void TovalinPlugin::setParameter (int id, float x)
     Param& p = parameters.get (id);
     bool significant;
     {
-        const juce::ScopedLock pl (parameters.parameterLock);
-        significant = p.hasChangedEnough (x);
-        p.setValue (x, significant);
+        const juce::ScopedTryLock pl (parameters.parameterLock);
+        if (! pl.isLocked())
+        {
+            if (inBlock)
+            {
+                handOff.values[(size_t) id] = x;
+                handOff.parameters.fetch_or (1u << id);
+                return;
+            }
+            // Elsewhere waiting is allowed; the lock is taken in order.
+            const juce::ScopedLock wait (parameters.parameterLock);
+            significant = p.hasChangedEnough (x);
+            p.setValue (x, significant);
+        }
+        else
+        {
+            significant = p.hasChangedEnough (x);
+            p.setValue (x, significant);
+        }
     }
     if (! significant)
         return;
@@ -383,22 +401,35 @@ void TovalinPlugin::setParameter (int id, float x)
     switch (id)
     {
         case P::GuitarType:
-            if (! restoringState)
-                updateBodyAndRoom (true);
-            break;
         case P::RoomType:
         case P::Mix:
             if (! restoringState)
-                updateBodyAndRoom (false);
+            {
+                // A new guitar brings a new admittance for the strings.
+                if (inBlock)
+                {
+                    if (id == P::GuitarType)
+                        handOff.bodyFilterStrings = true;
+                    handOff.bodyFilter = true;
+                }
+                else
+                    updateBodyAndRoom (id == P::GuitarType);
+            }
             break;
         case P::ExcitationType:
-            velocityMapper.rebuildExcitation ((double) x * x * x * x * x);
+            if (inBlock)
+                handOff.excitation = true; // the rebuild takes the curve's lock
+            else
+                velocityMapper.rebuildExcitation ((double) x * x * x * x * x);
             break;
         case P::VibratoFrequency:
         case P::PitchBend:
         {
             // Posted to the live models; the audio thread takes them up between runs.
-            const juce::ScopedLock sl (stringsLock);
+            // Elsewhere the strings lock keeps the models from being replaced meanwhile.
+            std::optional<juce::ScopedLock> modelsLock;
+            if (! inBlock)
+                modelsLock.emplace (stringsLock);
             for (auto& m : liveModels)
                 if (id == P::VibratoFrequency)
                     m->postVibrato (x);
@@ -430,8 +461,30 @@ void TovalinPlugin::setParameter (int id, float x)
     {
         if (presetLibrary != nullptr)
             presetLibrary->setModified (true);
-        sendChangeMessage();
+        if (inBlock)
+            handOff.broadcast = true; // posting a message may allocate and lock
+        else
+            sendChangeMessage();
     }
+}
+
+void TovalinPlugin::runHandedOffWork()
+{
+    jassert (! isInBlock());
+    const juce::ScopedLock sl (handOff.lock);
+    const std::uint32_t ids = handOff.parameters.exchange (0);
+    for (int id = 0; id < ParameterTable::Count; ++id)
+        if ((ids & (1u << id)) != 0)
+            setParameter (id, handOff.values[(size_t) id]);
+    if (handOff.excitation.exchange (false))
+    {
+        const double x = parameters.get (ParameterTable::ExcitationType).value;
+        velocityMapper.rebuildExcitation (x * x * x * x * x);
+    }
+    if (handOff.bodyFilter.exchange (false))
+        updateBodyAndRoom (handOff.bodyFilterStrings.exchange (false));
+    if (handOff.broadcast.exchange (false))
+        sendChangeMessage();
 }
 
 bool TovalinPlugin::isPlayingParameter (int id) noexcept
@@ -621,6 +674,7 @@ void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
             suspendProcessing (true);
             bodyFilterBuilder->load (settings.samplesOfLatency, convolver);
             bodyFilterLatency = convolver.latency();
+            bodyFilterLength = bodyFilterBuilder->length();
             suspendProcessing (false);
         }
         reportLatency();
@@ -643,7 +697,8 @@ void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
     deferredMidi.clear();
     sendChangeMessage();
     resetEngine();
-    const bool starting = firstPrepare;
+    const bool starting = ! preparedOnce;
+    preparedOnce = true;
     initializeStrings();
     // The body filter is loaded outside the strings lock: its load suspends processing,
     // which takes the callback lock, and that lock comes first.
@@ -668,6 +723,14 @@ void TovalinPlugin::releaseResources()
     sendChangeMessage();
 }
 
+double TovalinPlugin::getTailLengthSeconds() const
+{
+    // A released string is damped to silence within its release time; the body and the
+    // room ring on after that.
+    constexpr double releaseSeconds = 0.05;
+    return releaseSeconds + (double) bodyFilterLength.load() / EngineSampleRate;
+}
+
 void TovalinPlugin::reportLatency()
 {
     // The host compensates in its own samples: the engine's 44 100 Hz counts are
@@ -679,10 +742,15 @@ void TovalinPlugin::reportLatency()
 
 void TovalinPlugin::resetEngine()
 {
-    // The callback lock first, as everywhere: from the audio thread it is already
-    // held; from any other thread the reset then falls between two blocks.
-    const juce::ScopedLock cl (getCallbackLock());
-    const juce::ScopedLock sl (stringsLock);
+    // The callback lock first, as everywhere: from any other thread the reset then
+    // falls between two blocks. A block (the floating-point recovery) owns the strings
+    // already and takes no lock.
+    std::optional<juce::ScopedLock> cl, sl;
+    if (! isInBlock())
+    {
+        cl.emplace (getCallbackLock());
+        sl.emplace (stringsLock);
+    }
     for (auto& v : voices)
         if (v != nullptr)
         {
@@ -696,12 +764,42 @@ void TovalinPlugin::resetEngine()
 
 bool TovalinPlugin::setPreference (const juce::String& key, int value)
 {
-    if (! settings.setValue (key.toStdString(), value))
+    const std::string name = key.toStdString();
+    int before = 0;
+    if (! settings.getValue (name, before) || ! settings.setValue (name, value))
         return false;
+    int after = 0;
+    settings.getValue (name, after);
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
+    if (after != before)
+    {
+        if (key == "performanceLevel")
+            buildStrings (true);
+        else if (key == "bend" || key == "harmonics")
+            applyEffectSettings();
+        else if (key == "samplesOfLatency" && preparedOnce)
+            updateBodyAndRoom (true); // the body filter's partition is the latency
+    }
     reportLatency();
     return true;
+}
+
+void TovalinPlugin::applyEffectSettings()
+{
+    if (disabled)
+        return;
+    const SoundControls controls = currentSoundControls();
+    {
+        const juce::ScopedLock cl (getCallbackLock());
+        const juce::ScopedLock sl (stringsLock);
+        const juce::ScopedLock pl (parameters.parameterLock);
+        for (auto& p : stringParams)
+            recomputeEffectParams (p, controls, stringPreferences());
+    }
+    // A pass already under way computed the fields from the old preferences; one more
+    // pass keeps what it installs consistent with the new ones.
+    precomputationThread.requestRecompute();
 }
 
 void TovalinPlugin::renderChunk (MidiCursor& events, int engineBase, int n, bool lastChunk, float* destination)
@@ -828,6 +926,7 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
         return;
 
     restoringState = true;
+    const StringPreferences effectsBefore = stringPreferences();
     settings.readSettings (*xml);
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
@@ -847,6 +946,12 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
     velocityMapper.readPoints (*xml);
     actionMapper.readMappings (*xml);
     restoringState = false;
+    // The restored sound precision and effect preferences take effect like the
+    // settings panel's: the strings rebuilt, the effect fields recomputed.
+    buildStrings (true);
+    const StringPreferences effects = stringPreferences();
+    if (effects.bend != effectsBefore.bend || effects.harmonics != effectsBefore.harmonics)
+        applyEffectSettings();
     updateBodyAndRoom (true);
     reportLatency();
     sendChangeMessage();

@@ -76,7 +76,9 @@ public:
     bool isOutputChannelStereoPair (int) const override { return getTotalNumOutputChannels() > 1; }
     bool acceptsMidi() const override { return true; }
     bool producesMidi() const override { return false; }
-    double getTailLengthSeconds() const override { return 0.0; }
+    /** How long the instrument sounds after its last note ends: a string's release and
+        the loaded body filter's ring (the room's reverberation included). */
+    double getTailLengthSeconds() const override;
 
     juce::AudioProcessorEditor* createEditor() override { return nullptr; }
     bool hasEditor() const override { return false; }
@@ -108,9 +110,22 @@ public:
     bool setPreference (const juce::String& key, int value);
 
     /** (Re)creates the six voices and their models for the preferred sound precision
-        when it differs from the current one; with restart, prepares them as on a
-        first start. Message thread. */
+        when it differs from the current one; with restart, and once the processor has
+        been prepared, computes them at once as on a first start (otherwise the first
+        preparation does). Message thread; never from a block. */
     void buildStrings (bool restart);
+
+    /** The bend and harmonics preferences reach the strings: their touch, vibrato, bend
+        and harmonic fields are recomputed at once. Message thread. */
+    void applyEffectSettings();
+
+    /** Runs the work blocks handed off because the audio thread may neither wait nor
+        allocate: parameter changes that found the parameter lock busy, body-filter
+        rebuilds, excitation rebuilds and change broadcasts asked for by mapped actions.
+        The precomputation thread runs it every 30 ms at the latest; an offline host
+        calls it between blocks so that the same input always renders the same samples.
+        Any thread but the audio thread. */
+    void runHandedOffWork();
 
     /** On the first preparation: starts the precomputation thread and computes every
         live model. Called by prepareToPlay. */
@@ -170,6 +185,8 @@ public:
     bool hasSse2 = true;
     bool disabled = false;
     bool firstPrepare = true;
+    /** prepareToPlay has run at least once (the body filter is loaded). */
+    bool preparedOnce = false;
     bool lastAllIdle = true;
     int currentLevel = -1;
     std::atomic<bool> restoringState{false}; // read by mapped actions on the audio thread
@@ -204,6 +221,8 @@ public:
     /** Serialises updateBodyAndRoom: only ever tried; a busy update repeats instead. */
     juce::CriticalSection bodyFilterLock;
     std::atomic<bool> bodyFilterRedo{false};
+    /** The loaded body filter's length in engine samples (the tail the host hears). */
+    std::atomic<int> bodyFilterLength{0};
     Fingering fingering;
     Guitarist guitarist{fingering};
     /** String 0 is the lowest. Guarded by stringsLock; swapped under the callback lock. */
@@ -244,6 +263,20 @@ private:
                 processor.presetLibrary->setModified (true);
         }
     } curveEdits{*this};
+
+    /** What a block hands off (see runHandedOffWork): lock-free, fixed storage. */
+    struct HandOff
+    {
+        std::atomic<std::uint32_t> parameters{0}; // one bit per parameter id
+        std::array<std::atomic<float>, ParameterTable::Count> values{};
+        std::atomic<bool> bodyFilter{false};
+        std::atomic<bool> bodyFilterStrings{false};
+        std::atomic<bool> excitation{false};
+        std::atomic<bool> broadcast{false};
+        juce::CriticalSection lock; // serialises the runners, never taken by a block
+    } handOff;
+
+    bool isInBlock() const noexcept { return blockThread.load() == juce::Thread::getCurrentThreadId(); }
 
     struct ChunkClient;
     class MidiCursor;

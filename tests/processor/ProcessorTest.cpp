@@ -350,3 +350,40 @@ TEST_F (Processor, TheReportedLatencyIsTheChordDelayAndTheBodyFilterInHostSample
     plugin.setPreference ("chordsDetectionDelay", 0);
     EXPECT_NEAR (plugin.getLatencySamples(), partition * 96000.0 / 44100.0, 1.0);
 }
+
+// Hosts stop calling an instrument once its reported tail has passed after the last
+// note: the tail must cover the string's release and the body and room's ring.
+TEST_F (Processor, TailCoversTheReleaseAndTheBodyAndRoomRing)
+{
+    prepare (44100, 256);
+    plugin.setPreference ("chordsDetectionDelay", 0);
+    plugin.getParameters()[ParameterTable::Mix]->setValueNotifyingHost (1.0f);
+    plugin.getParameters()[ParameterTable::RoomType]->setValueNotifyingHost (1.0f);
+    const double tail = plugin.getTailLengthSeconds();
+    ASSERT_GT (tail, 0.5);
+
+    std::vector<float> out;
+    juce::AudioBuffer<float> buffer (2, 256);
+    const int noteOffAt = 44100 / 2;
+    for (int pos = 0; pos < noteOffAt + (int) (tail * 44100.0 * 1.5); pos += 256)
+    {
+        juce::MidiBuffer midi;
+        if (pos == 0)
+            midi.addEvent (juce::MidiMessage::noteOn (2, 57, (juce::uint8) 110), 0);
+        if (noteOffAt >= pos && noteOffAt < pos + 256)
+            midi.addEvent (juce::MidiMessage::noteOff (2, 57), noteOffAt - pos);
+        process (buffer, midi);
+        out.insert (out.end(), buffer.getReadPointer (0), buffer.getReadPointer (0) + 256);
+    }
+    float peak = 0.0f;
+    int lastAudible = 0;
+    for (size_t i = 0; i < out.size(); ++i)
+        peak = std::max (peak, std::abs (out[i]));
+    for (size_t i = 0; i < out.size(); ++i)
+        if (std::abs (out[i]) > peak * 1e-5f)
+            lastAudible = (int) i;
+    const int reportedEnd = noteOffAt + (int) (tail * 44100.0) + plugin.getLatencySamples() + 256;
+    EXPECT_LE (lastAudible, reportedEnd);
+    // Not grossly over-reported either: the ring lasts most of the reported tail.
+    EXPECT_GT (lastAudible, noteOffAt + (int) (tail * 44100.0 * 0.5));
+}

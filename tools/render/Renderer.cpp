@@ -439,6 +439,9 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
         }
         // Between blocks the renderer is the message thread: mapped preset loads run here.
         plugin->deferredPresetLoad.runPending();
+        // And what the block handed off (a mapped change of guitar, room or
+        // excitation), so that it is heard from the next block on, as in every render.
+        plugin->runHandedOffWork();
         waitForStringInstalls (*plugin);
         writeOk = wav.write (buffer.getArrayOfReadPointers(), n);
 
