@@ -186,6 +186,10 @@ TovalinPlugin::TovalinPlugin()
     actionMapper.changed = false;
 
     deferredMidi.ensureSize (4096);
+    // Hosts take the reported defaults for a fresh instance's values: they must be the
+    // values the startup preset left.
+    for (auto* p : getParameters())
+        static_cast<HostParameter*> (p)->adoptCurrentAsDefault();
     constructed = true;
 }
 
@@ -629,9 +633,14 @@ void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
 
 bool TovalinPlugin::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
+    // The instrument takes no audio in and plays one mono signal, on a stereo (or
+    // mono) output. Accepting more would let a host (the VST 2.4 wrapper) offer 64.
     if (layouts.inputBuses.size() > 0 && ! layouts.getMainInputChannelSet().isDisabled())
         return false;
-    return layouts.getMainOutputChannelSet().size() >= 1;
+    if (layouts.outputBuses.size() != 1)
+        return false;
+    const auto out = layouts.getMainOutputChannelSet();
+    return out == juce::AudioChannelSet::stereo() || out == juce::AudioChannelSet::mono();
 }
 
 void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
@@ -696,10 +705,15 @@ void TovalinPlugin::resetEngine()
 
 bool TovalinPlugin::setPreference (const juce::String& key, int value)
 {
+    const int partitionBefore = settings.samplesOfLatency;
     if (! settings.setValue (key.toStdString(), value))
         return false;
     guitarist.chordDetectionDelay = settings.chordsDetectionDelay;
     guitarist.detectInversions = settings.inversions == 1;
+    // A new partition size takes effect with the body filter's reload, which reports
+    // the new latency itself.
+    if (settings.samplesOfLatency != partitionBefore && ! firstPrepare)
+        updateBodyAndRoom (true);
     reportLatency();
     return true;
 }
