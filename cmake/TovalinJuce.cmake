@@ -17,6 +17,8 @@ target_link_libraries(tovalin_juce
     Threads::Threads
     ${CMAKE_DL_LIBS})
 find_package(Threads REQUIRED)
+# The VST 2.4 interface for hosting comes from the FST headers (see the top level).
+target_link_libraries(tovalin_juce PRIVATE juce_vst2_sdk)
 
 target_compile_definitions(tovalin_juce
   PUBLIC
@@ -28,9 +30,10 @@ target_compile_definitions(tovalin_juce
     JUCE_USE_MP3AUDIOFORMAT=0
     JUCE_USE_LAME_AUDIO_FORMAT=0
     JUCE_USE_WINDOWS_MEDIA_FORMAT=0
-    JUCE_PLUGINHOST_VST=0
-    JUCE_PLUGINHOST_VST3=0
-    JUCE_PLUGINHOST_LV2=0
+    # Hosting, for the plug-in checker that loads our own formats from their files.
+    JUCE_PLUGINHOST_VST=1
+    JUCE_PLUGINHOST_VST3=1
+    JUCE_PLUGINHOST_LV2=1
     JUCE_PLUGINHOST_LADSPA=0
     JUCE_VST3_CAN_REPLACE_VST2=0
     JUCE_DISPLAY_SPLASH_SCREEN=0

@@ -186,6 +186,10 @@ TovalinPlugin::TovalinPlugin()
     actionMapper.changed = false;
 
     deferredMidi.ensureSize (4096);
+    // Hosts take the reported defaults for a fresh instance's values: they must be the
+    // values the startup preset left.
+    for (auto* p : getParameters())
+        static_cast<HostParameter*> (p)->adoptCurrentAsDefault();
     constructed = true;
 }
 
@@ -683,9 +687,14 @@ void TovalinPlugin::updateBodyAndRoom (bool recomputeStrings)
 
 bool TovalinPlugin::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
+    // The instrument takes no audio in and plays one mono signal, on a stereo (or
+    // mono) output. Accepting more would let a host (the VST 2.4 wrapper) offer 64.
     if (layouts.inputBuses.size() > 0 && ! layouts.getMainInputChannelSet().isDisabled())
         return false;
-    return layouts.getMainOutputChannelSet().size() >= 1;
+    if (layouts.outputBuses.size() != 1)
+        return false;
+    const auto out = layouts.getMainOutputChannelSet();
+    return out == juce::AudioChannelSet::stereo() || out == juce::AudioChannelSet::mono();
 }
 
 void TovalinPlugin::prepareToPlay (double sampleRate, int samplesPerBlock)
