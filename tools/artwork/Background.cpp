@@ -147,6 +147,17 @@ namespace
         {
             juce::Graphics::ScopedSaveState save (g);
             g.reduceClipRegion (outline);
+            // Soft folds of a drape behind the guitars.
+            juce::ColourGradient folds (juce::Colours::black.withAlpha (0.0f), area.getX(), 0,
+                                        juce::Colours::black.withAlpha (0.0f), area.getRight(), 0, false);
+            for (int i = 0; i <= 24; ++i)
+            {
+                const double t = i / 24.0;
+                const float shade = 0.5f + 0.5f * std::sin ((float) t * 9.0f * juce::MathConstants<float>::pi + 0.7f);
+                folds.addColour (t, juce::Colour (0xff8a4a10).withAlpha (0.05f + 0.09f * shade));
+            }
+            g.setGradientFill (folds);
+            g.fillRect (area);
             // A spotlight from above onto the guitar in front.
             juce::ColourGradient spot (juce::Colours::white.withAlpha (0.75f), 71, 150,
                                        juce::Colours::white.withAlpha (0.0f), 71 + 90, 150, true);
@@ -226,14 +237,20 @@ namespace
                                                  true));
         g.fillEllipse (hole);
 
-        // The head beyond the nut: dark veneer.
+        // The head beyond the nut: the maple neck's own wood, a shade darker under its
+        // lacquer, so the open strings' black dots show on it as well as on the board.
         juce::Path head;
         head.addRectangle (window.getX(), boardTop - 1, nut - window.getX(), boardBottom - boardTop + 2);
-        WoodStyle ebony;
-        ebony.light = juce::Colour (0xff3a2214);
-        ebony.dark = juce::Colour (0xff1c0f08);
-        ebony.grain = juce::Colour (0xff000000);
-        paintWood (g, head, ebony, 33);
+        WoodStyle headWood;
+        headWood.light = juce::Colour (0xffe8c88c);
+        headWood.dark = juce::Colour (0xffd0a460);
+        headWood.grain = juce::Colour (0xff8a5a1c);
+        headWood.grainSpacing = 2.4f;
+        headWood.waviness = 0.5f;
+        paintWood (g, head, headWood, 33);
+        g.setGradientFill (juce::ColourGradient (juce::Colours::black.withAlpha (0.25f), window.getX(), 0,
+                                                 juce::Colours::transparentBlack, nut, 0, false));
+        g.fillPath (head);
 
         // The fingerboard: maple, so the black dots of the view stand out on it.
         juce::Path board;
@@ -345,7 +362,7 @@ namespace
         leftLabel (g, fonts, "VIBRATO", 164, 174);
         leftLabel (g, fonts, "PALM", 164, 204);
         leftLabel (g, fonts, "HARMONICS", 164, 234);
-        label (g, fonts, "LEGATO", 161, 276);
+        label (g, fonts, "LEGATO", 163, 276);
         label (g, fonts, "SUSTAIN", 199, 276);
         // Hair lines under the amount sliders tie each to its light.
         g.setColour (darkGreen.withAlpha (0.35f));
@@ -420,6 +437,7 @@ namespace
                 g.drawLine (cx - 9 - len, y, cx - 9, y, 0.7f);
             }
         }
+        g.setColour (ink.withAlpha (0.8f));
         g.drawText ("pick", 474, 164, 30, 9, juce::Justification::centred, false);
         g.drawText ("finger", 474, 248, 30, 9, juce::Justification::centred, false);
         g.drawText ("fast", 513, 164, 30, 9, juce::Justification::centred, false);
@@ -448,6 +466,14 @@ namespace
         const juce::Rectangle<float> graph (566, 164, 136, 116);
         g.setColour (juce::Colour (0xfffffaea));
         g.fillRoundedRectangle (graph, 3.0f);
+        // Faint graph paper under the curve.
+        g.setColour (darkGreen.withAlpha (0.1f));
+        for (int i = 1; i < 8; ++i)
+        {
+            g.drawVerticalLine ((int) (graph.getX() + i * graph.getWidth() / 8), graph.getY() + 2, graph.getBottom() - 2);
+            g.drawHorizontalLine ((int) (graph.getY() + i * graph.getHeight() / 8), graph.getX() + 2,
+                                  graph.getRight() - 2);
+        }
         drawInset (g, graph, 3.0f, 3.0f);
         g.setColour (brassDark.withAlpha (0.8f));
         g.drawRoundedRectangle (graph, 3.0f, 1.0f);

@@ -4,11 +4,13 @@
 //   tovalin-artwork --check editor/images   (exit 1 when a committed file is not reproduced)
 //   tovalin-artwork --sheet contact.png     (every picture on one sheet, for looking at)
 //   tovalin-artwork --zoom guitar- out.png  (the pictures whose names start so, three times larger)
+//   tovalin-artwork --preview out.png X Y W H  (part of the editor as it will look, three times larger)
 
 #include "Artwork.h"
 #include "ArtworkCheck.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 using namespace tovalin::artwork;
@@ -18,6 +20,8 @@ int main (int argc, char** argv)
     juce::ScopedJuceInitialiser_GUI gui;
     juce::String outputFolder = "editor/images", fontFolder = "/usr/share/fonts/truetype/dejavu", sheet;
     bool check = false;
+    bool preview = false;
+    int crop[4] = {0, 0, 721, 292}; // with --preview: the part of the editor to show, three times larger
     juce::String zoomFirst; // with --zoom: pictures from this one on, magnified three times
     for (int i = 1; i < argc; ++i)
     {
@@ -33,6 +37,13 @@ int main (int argc, char** argv)
             fontFolder = argv[++i];
         else if (std::strcmp (argv[i], "--sheet") == 0 && hasValue)
             sheet = argv[++i];
+        else if (std::strcmp (argv[i], "--preview") == 0 && i + 5 < argc)
+        {
+            sheet = argv[++i];
+            for (int k = 0; k < 4; ++k)
+                crop[k] = std::atoi (argv[++i]);
+            preview = true;
+        }
         else if (std::strcmp (argv[i], "--zoom") == 0 && i + 2 < argc)
         {
             zoomFirst = argv[++i];
@@ -60,9 +71,16 @@ int main (int argc, char** argv)
         const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (sheet);
         file.deleteFile();
         juce::FileOutputStream out (file);
-        if (! out.openedOk() ||
-            ! juce::PNGImageFormat().writeImageToStream (
-                zoomFirst.isEmpty() ? contactSheet (made, made.fonts) : zoomSheet (made, zoomFirst), out))
+        juce::Image picture;
+        if (preview)
+            picture = editorPreview (made, made.fonts)
+                          .getClippedImage ({crop[0], crop[1], crop[2], crop[3]})
+                          .rescaled (crop[2] * 3, crop[3] * 3, juce::Graphics::lowResamplingQuality);
+        else if (zoomFirst.isNotEmpty())
+            picture = zoomSheet (made, zoomFirst);
+        else
+            picture = contactSheet (made, made.fonts);
+        if (! out.openedOk() || ! juce::PNGImageFormat().writeImageToStream (picture, out))
         {
             std::fprintf (stderr, "tovalin-artwork: cannot write %s\n", file.getFullPathName().toRawUTF8());
             return 2;
