@@ -80,7 +80,7 @@ int differingPixels (const juce::Image& a, const juce::Image& b)
 // ---------------------------------------------------------------------------------------
 // Typeface
 
-TEST (Typeface, EachOfTheFourRecordsHoldsTheGlyphsFromSpaceOn)
+TEST (EmbeddedTypeface, EachOfTheFourRecordsHoldsTheGlyphsFromSpaceOn)
 {
     std::vector<juce::MemoryBlock> records;
     const auto resource = embeddedTypeface();
@@ -120,7 +120,7 @@ TEST (Typeface, EachOfTheFourRecordsHoldsTheGlyphsFromSpaceOn)
     }
 }
 
-TEST (Typeface, TextFromTheResourceIsPixelIdenticalToTextFromTheFont)
+TEST (EmbeddedTypeface, TextFromTheResourceIsPixelIdenticalToTextFromTheFont)
 {
     std::vector<juce::MemoryBlock> records;
     const auto resource = embeddedTypeface();
@@ -142,7 +142,7 @@ TEST (Typeface, TextFromTheResourceIsPixelIdenticalToTextFromTheFont)
     }
 }
 
-TEST (Typeface, KerningPairsSurviveInBothOrders)
+TEST (EmbeddedTypeface, KerningPairsSurviveInBothOrders)
 {
     juce::String error;
     auto font = loadFontFile (fontFolder.getChildFile (typefaceSourceFiles[0]), error);
@@ -165,7 +165,7 @@ TEST (Typeface, KerningPairsSurviveInBothOrders)
     EXPECT_NE (plainCopy.getStringWidth ("AV"), font->getStringWidth ("AV"));
 }
 
-TEST (Typeface, AMalformedResourceIsRejected)
+TEST (EmbeddedTypeface, AMalformedResourceIsRejected)
 {
     const auto resource = embeddedTypeface();
     std::vector<juce::MemoryBlock> records;
@@ -185,7 +185,7 @@ TEST (Typeface, AMalformedResourceIsRejected)
 // ---------------------------------------------------------------------------------------
 // Sizes
 
-TEST (Artwork, EveryPictureHasTheSizeItsControlNeeds)
+TEST (ArtworkFiles, EveryPictureHasTheSizeItsControlNeeds)
 {
     struct Size
     {
@@ -220,7 +220,7 @@ TEST (Artwork, EveryPictureHasTheSizeItsControlNeeds)
     }
 }
 
-TEST (Artwork, ShapedButtonsAreClickableOnlyOnTheirFace)
+TEST (ArtworkFiles, ShapedButtonsAreClickableOnlyOnTheirFace)
 {
     // The about, settings and mappings buttons count clicks where alpha exceeds 0.1.
     for (const char* file : {"about-button.png", "settings.png", "midi-mappings.png"})
@@ -240,7 +240,7 @@ TEST (Artwork, ShapedButtonsAreClickableOnlyOnTheirFace)
     EXPECT_LT (about.getPixelAt (10, 10).getFloatAlpha(), 0.1f);
 }
 
-TEST (Artwork, StringKeysLookLitWhenOn)
+TEST (ArtworkFiles, StringKeysLookLitWhenOn)
 {
     for (const char* name : {"steel", "nylon"})
     {
@@ -285,7 +285,7 @@ std::vector<float> wiresAlongRow (const juce::Image& background, int y, int from
 }
 } // namespace
 
-TEST (Background, EveryDotOfTheFretboardSitsBetweenTwoFretWires)
+TEST (BackgroundArtwork, EveryDotOfTheFretboardSitsBetweenTwoFretWires)
 {
     const auto background = embedded ("background.png");
     ASSERT_EQ (background.getWidth(), 721);
@@ -306,7 +306,7 @@ TEST (Background, EveryDotOfTheFretboardSitsBetweenTwoFretWires)
     }
 }
 
-TEST (Background, StringsRunThroughTheDotsOfTheirRow)
+TEST (BackgroundArtwork, StringsRunThroughTheDotsOfTheirRow)
 {
     const auto background = embedded ("background.png");
     // Across the middle of a fret, each string shows as a line unlike the board around it.
@@ -329,7 +329,7 @@ TEST (Background, StringsRunThroughTheDotsOfTheirRow)
     }
 }
 
-TEST (Background, InlaysMarkTheUsualFrets)
+TEST (BackgroundArtwork, InlaysMarkTheUsualFrets)
 {
     const auto background = embedded ("background.png");
     auto pearl = [&] (int fret, float y)
@@ -346,7 +346,7 @@ TEST (Background, InlaysMarkTheUsualFrets)
     EXPECT_TRUE (pearl (12, (dotCentreY (3) + dotCentreY (4)) * 0.5f));
 }
 
-TEST (Background, IsOpaqueEverywhere)
+TEST (BackgroundArtwork, IsOpaqueEverywhere)
 {
     const auto background = embedded ("background.png");
     for (int y = 0; y < background.getHeight(); y += 3)
@@ -357,7 +357,7 @@ TEST (Background, IsOpaqueEverywhere)
 // ---------------------------------------------------------------------------------------
 // Guitars
 
-TEST (Guitars, EveryGuitarHasItsPicture)
+TEST (GuitarPictures, EveryGuitarHasItsPicture)
 {
     std::set<std::string> names, pictured;
     for (const char* name : GuitarNames)
@@ -370,7 +370,7 @@ TEST (Guitars, EveryGuitarHasItsPicture)
     EXPECT_EQ (names, pictured);
 }
 
-TEST (Guitars, OpaqueBodyOnATransparentGround)
+TEST (GuitarPictures, OpaqueBodyOnATransparentGround)
 {
     for (auto& entry : GuitarPictureFiles)
     {
@@ -393,7 +393,7 @@ TEST (Guitars, OpaqueBodyOnATransparentGround)
     }
 }
 
-TEST (Guitars, EachLooksDifferentFromEveryOther)
+TEST (GuitarPictures, EachLooksDifferentFromEveryOther)
 {
     // Mean difference per channel over the picture, the pictures centred on each other.
     std::vector<juce::Image> images;
@@ -431,7 +431,7 @@ TEST (Guitars, EachLooksDifferentFromEveryOther)
 // ---------------------------------------------------------------------------------------
 // Reproduction
 
-TEST (Artwork, TheGeneratorPaintsTheSamePicturesTwice)
+TEST (ArtworkFiles, TheGeneratorPaintsTheSamePicturesTwice)
 {
     juce::String error;
     GeneratedArtwork first, second;
@@ -442,7 +442,7 @@ TEST (Artwork, TheGeneratorPaintsTheSamePicturesTwice)
         EXPECT_TRUE (first.files[i].second == second.files[i].second) << first.files[i].first;
 }
 
-TEST (Artwork, AChangedPictureIsReported)
+TEST (ArtworkFiles, AChangedPictureIsReported)
 {
     juce::String error;
     GeneratedArtwork made;

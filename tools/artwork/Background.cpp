@@ -470,7 +470,8 @@ namespace
         g.setColour (darkGreen.withAlpha (0.1f));
         for (int i = 1; i < 8; ++i)
         {
-            g.drawVerticalLine ((int) (graph.getX() + i * graph.getWidth() / 8), graph.getY() + 2, graph.getBottom() - 2);
+            g.drawVerticalLine ((int) (graph.getX() + i * graph.getWidth() / 8), graph.getY() + 2,
+                                graph.getBottom() - 2);
             g.drawHorizontalLine ((int) (graph.getY() + i * graph.getHeight() / 8), graph.getX() + 2,
                                   graph.getRight() - 2);
         }

@@ -271,13 +271,17 @@ namespace
                 break;
             case Guard::teardrop:
             {
+                // A teardrop hugging the rosette below and to the right of the hole.
+                const float r2 = r + 5.0f;
+                const float a0 = -0.15f, a1 = 1.75f; // along the rosette, from the right to below
+                const juce::Point<float> c (cx, holeY);
                 juce::Path p;
-                const float x = d.cutaway ? cx - 4.0f : cx + r * 0.55f;
-                const float sx = d.cutaway ? -1.0f : 1.0f;
-                p.startNewSubPath (x, holeY + r + 2);
-                p.cubicTo (x + sx * r * 1.6f, holeY + r + 6, x + sx * r * 1.75f, holeY + r * 0.2f, x + sx * r * 1.1f,
-                           holeY - r * 0.3f);
-                p.quadraticTo (x + sx * r * 0.9f, holeY + r * 0.5f, x, holeY + r + 2);
+                p.startNewSubPath (c + juce::Point<float> (std::cos (a0), std::sin (a0)) * r2);
+                p.cubicTo (c.x + r2 * 1.45f, c.y - r * 0.1f, c.x + r2 * 1.5f, c.y + r2 * 1.25f, c.x + r2 * 0.75f,
+                           c.y + r2 * 1.3f);
+                p.quadraticTo (c.x + r2 * 0.2f, c.y + r2 * 1.32f, c.x + std::cos (a1) * r2, c.y + std::sin (a1) * r2);
+                p.addCentredArc (c.x, c.y, r2, r2, 0.0f, a1 + juce::MathConstants<float>::halfPi,
+                                 a0 + juce::MathConstants<float>::halfPi);
                 p.closeSubPath();
                 mottle (p);
                 break;
@@ -448,7 +452,12 @@ namespace
             const float y = headTop + 7.0f + i * 7.5f;
             for (float s : {-1.0f, 1.0f})
             {
-                const float edge = cx + s * (w + (d.head == Head::solid ? 1.0f - i * 0.5f : 0.0f));
+                // Solid heads taper towards the nut: the tuners follow the edge.
+                const float taper = (y - headTop) / (nutY - headTop);
+                const float halfAt = d.head == Head::solid   ? (w + 1.5f) + (neckHalf - w - 1.5f) * taper
+                                     : d.head == Head::gypsy ? w + (neckHalf - w) * taper
+                                                             : w;
+                const float edge = cx + s * (halfAt - 0.5f);
                 if (d.head == Head::pegs)
                 {
                     g.setColour (juce::Colour (0xff2a140a));
@@ -460,7 +469,7 @@ namespace
                     const bool pearl = d.head == Head::slotted;
                     g.setColour (juce::Colour (0xff909090));
                     g.fillRect (s > 0 ? edge : edge - 3, y - 0.7f, 3.0f, 1.4f);
-                    const auto knob = juce::Rectangle<float> (3.4f, 4.4f).withCentre ({edge + s * 4.2f, y});
+                    const auto knob = juce::Rectangle<float> (3.4f, 4.4f).withCentre ({edge + s * 3.6f, y});
                     g.setGradientFill (juce::ColourGradient (
                         pearl ? juce::Colour (0xfffff8ea) : juce::Colour (0xfff4f4f4), knob.getX(), knob.getY(),
                         pearl ? juce::Colour (0xffc8b89a) : juce::Colour (0xff6a6a6a), knob.getRight(),
@@ -490,8 +499,13 @@ namespace
             // Post bushings and a small inlaid mark.
             g.setColour (juce::Colour (0xffd8d8d8));
             for (int i = 0; i < 3; ++i)
+            {
+                const float y = headTop + 7.0f + i * 7.5f, taper = (y - headTop) / (nutY - headTop);
+                const float halfAt =
+                    d.head == Head::solid ? (w + 1.5f) + (neckHalf - w - 1.5f) * taper : w + (neckHalf - w) * taper;
                 for (float s : {-1.0f, 1.0f})
-                    g.fillEllipse (cx + s * (w - 2.8f) - 1.0f, headTop + 6.0f + i * 7.5f, 2.0f, 2.0f);
+                    g.fillEllipse (cx + s * (halfAt - 2.4f) - 1.0f, y - 1.0f, 2.0f, 2.0f);
+            }
             g.setColour (juce::Colour (0xffebb923).withAlpha (0.85f));
             g.fillEllipse (cx - 1.2f, headTop + 4.5f, 2.4f, 2.4f);
         }
@@ -627,15 +641,22 @@ juce::Image paintGuitar (int index)
 
 juce::Image paintAboutPicture()
 {
-    // The classical guitar laid diagonally across the frame, over its own soft shadow.
+    // The classical guitar laid diagonally over a warm gold disc, with its soft shadow.
     auto image = blankImage (88, 83);
     juce::Graphics g (image);
+    const juce::Rectangle<float> disc (8.0f, 5.0f, 72.0f, 72.0f);
+    juce::ColourGradient glow (juce::Colour (0xfffff3c8), disc.getCentreX() - 10, disc.getCentreY() - 12,
+                               juce::Colour (0xffd9a23a), disc.getRight(), disc.getBottom(), true);
+    g.setGradientFill (glow);
+    g.fillEllipse (disc);
+    g.setColour (juce::Colour (0xff8f6b12));
+    g.drawEllipse (disc.reduced (0.5f), 1.0f);
     const auto guitar = paintGuitar (0);
     const auto place = juce::AffineTransform::translation (-guitar.getWidth() * 0.5f, -100.0f)
-                           .rotated (0.78f)
-                           .scaled (0.56f)
-                           .translated (44.0f, 41.5f);
-    g.setColour (juce::Colours::black.withAlpha (0.25f));
+                           .rotated (0.72f)
+                           .scaled (0.41f)
+                           .translated (44.0f, 41.0f);
+    g.setColour (juce::Colours::black.withAlpha (0.3f));
     g.drawImageTransformed (guitar.convertedToFormat (juce::Image::SingleChannel), place.translated (2.0f, 3.0f), true);
     g.setOpacity (1.0f);
     g.drawImageTransformed (guitar, place, false);

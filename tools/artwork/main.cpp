@@ -22,7 +22,7 @@ int main (int argc, char** argv)
     bool check = false;
     bool preview = false;
     int crop[4] = {0, 0, 721, 292}; // with --preview: the part of the editor to show, three times larger
-    juce::String zoomFirst; // with --zoom: pictures from this one on, magnified three times
+    juce::String zoomFirst;         // with --zoom: pictures from this one on, magnified three times
     for (int i = 1; i < argc; ++i)
     {
         const bool hasValue = i + 1 < argc;
