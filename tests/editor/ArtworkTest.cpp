@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <set>
 
 using namespace tovalin;
@@ -468,5 +469,59 @@ TEST (ArtworkFiles, AChangedPictureIsReported)
     EXPECT_EQ (differences.size(), 2);
     EXPECT_TRUE (differences.joinIntoString ("\n").contains ("background.png"));
     EXPECT_TRUE (differences.joinIntoString ("\n").contains ("save.png is missing"));
+    folder.deleteRecursively();
+}
+
+namespace
+{
+/** A typeface resource whose records are unpacked, changed by edit and packed again at
+    another compression level. */
+juce::MemoryBlock repacked (const juce::MemoryBlock& resource, const std::function<void (juce::MemoryBlock&)>& edit)
+{
+    std::vector<juce::MemoryBlock> records;
+    splitTypefaceResource (resource.getData(), resource.getSize(), records);
+    juce::MemoryOutputStream out;
+    for (auto& record : records)
+    {
+        juce::MemoryInputStream raw (record, false);
+        juce::GZIPDecompressorInputStream in (raw);
+        juce::MemoryOutputStream plain;
+        plain.writeFromInputStream (in, -1);
+        auto content = plain.getMemoryBlock();
+        edit (content);
+        juce::MemoryOutputStream packed;
+        {
+            juce::GZIPCompressorOutputStream zip (packed, 1);
+            zip.write (content.getData(), content.getSize());
+        }
+        out.writeInt ((int) packed.getDataSize());
+        out.write (packed.getData(), packed.getDataSize());
+    }
+    return out.getMemoryBlock();
+}
+} // namespace
+
+TEST (ArtworkFiles, TheTypefaceCountsByItsGlyphsNotByHowZlibPackedThem)
+{
+    juce::String error;
+    GeneratedArtwork made;
+    ASSERT_TRUE (generateArtwork (fontFolder, made, error)) << error;
+    const auto folder = juce::File::createTempFile ("typeface");
+    ASSERT_TRUE (writeToFolder (made, folder, error)) << error;
+    const auto resource = made.files[0].second;
+    ASSERT_EQ (made.files[0].first, typefaceFileName);
+
+    const auto samePacked = repacked (resource, [] (juce::MemoryBlock&) {});
+    ASSERT_FALSE (samePacked == resource);
+    folder.getChildFile (typefaceFileName).replaceWithData (samePacked.getData(), samePacked.getSize());
+    EXPECT_TRUE (compareWithFolder (made, folder).isEmpty());
+
+    // One byte of one glyph's outline changed.
+    const auto edited =
+        repacked (resource, [] (juce::MemoryBlock& content) { content[content.getSize() / 2] ^= 0x10; });
+    folder.getChildFile (typefaceFileName).replaceWithData (edited.getData(), edited.getSize());
+    const auto differences = compareWithFolder (made, folder);
+    ASSERT_EQ (differences.size(), 1);
+    EXPECT_TRUE (differences[0].contains (typefaceFileName));
     folder.deleteRecursively();
 }

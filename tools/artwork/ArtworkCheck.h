@@ -19,7 +19,8 @@ bool generateArtwork (const juce::File& fontFolder, GeneratedArtwork& made, juce
 
 /** What differs between the generator's output and a folder: a line per file. PNGs count
     as equal when their bytes are, or when their decoded pixels differ by at most 2 in any
-    channel on all but one pixel in a thousand (another compiler may round differently). */
+    channel on all but one pixel in a thousand (another compiler may round differently); the
+    typeface counts as equal when its records unpack to the same glyph sets. */
 juce::StringArray compareWithFolder (const GeneratedArtwork& made, const juce::File& folder);
 
 bool writeToFolder (const GeneratedArtwork& made, const juce::File& folder, juce::String& error);
