@@ -103,6 +103,17 @@ namespace
         g.fillAll();
     }
 
+    /** Purfling round the whole face: a dark line, a gold one and a row of alternating tiles. */
+    void purfling (juce::Graphics& g, juce::Rectangle<float> area)
+    {
+        g.setColour (juce::Colour (0xff2a1608));
+        g.drawRect (area, 1.0f);
+        g.setColour (gold.withAlpha (0.85f));
+        g.drawRect (area.reduced (1.0f), 0.8f);
+        g.setColour (juce::Colour (0xff2a1608).withAlpha (0.7f));
+        g.drawRect (area.reduced (1.8f), 0.4f);
+    }
+
     void wordmark (juce::Graphics& g, const Fonts& fonts)
     {
         const juce::Rectangle<float> area (146, 8, 84, 80);
@@ -382,7 +393,7 @@ namespace
         label (g, fonts, "TWANG", 369, 268);
         // Near and far marks at the distance slider's ends.
         g.setFont (fonts.font (FontStyle::italic, 7.5f));
-        g.setColour (ink.withAlpha (0.7f));
+        g.setColour (ink.withAlpha (0.8f));
         g.drawText ("near", 303, 190, 20, 8, juce::Justification::centredLeft, false);
         g.drawText ("far", 391, 190, 14, 8, juce::Justification::centredLeft, false);
     }
@@ -421,7 +432,7 @@ namespace
         g.setColour (juce::Colour (0xffd8d4cc));
         g.fillRect (x - 0.6f, strip.getY(), 1.2f, strip.getHeight() - 6);
         g.setFont (fonts.font (FontStyle::italic, 7.5f));
-        g.setColour (ink.withAlpha (0.7f));
+        g.setColour (ink.withAlpha (0.8f));
         g.drawText ("neck", (int) x - 30, 168, 21, 9, juce::Justification::centredRight, false);
         g.drawText ("bridge", (int) x - 34, 251, 25, 9, juce::Justification::centredRight, false);
         label (g, fonts, "ATTACK", x, 265);
@@ -461,6 +472,13 @@ namespace
             g.fillRect (609.0f + i * 2, 104.0f, 1.4f, 8.0f);
         }
         drawRim (g, slot, 2.0f, 1.0f, brassLight, brassDark);
+        // A scale beside the output level's track.
+        g.setColour (ink.withAlpha (0.45f));
+        for (int t = 0; t <= 4; ++t)
+        {
+            const float y = 110 + 9.0f + t * (32 - 18) / 4.0f;
+            g.drawLine (t % 2 == 0 ? 625.0f : 628.0f, y, 632.0f, y, 0.7f);
+        }
         drawEngraved (g, "OUTPUT", {566, 118, 40, 10}, labelFont (fonts), juce::Justification::centredRight, ink);
         label (g, fonts, "VELOCITY CURVE", 634, 152);
         const juce::Rectangle<float> graph (566, 164, 136, 116);
@@ -486,6 +504,7 @@ juce::Image paintBackground (const Fonts& fonts)
     auto image = blankImage (721, 292);
     juce::Graphics g (image);
     veneer (g, image);
+    purfling (g, image.getBounds().toFloat());
     showcase (g, image);
     wordmark (g, fonts);
     header (g, image, fonts);
