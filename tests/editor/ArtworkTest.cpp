@@ -525,3 +525,21 @@ TEST (ArtworkFiles, TheTypefaceCountsByItsGlyphsNotByHowZlibPackedThem)
     EXPECT_TRUE (differences[0].contains (typefaceFileName));
     folder.deleteRecursively();
 }
+
+TEST (BackgroundArtwork, TextLabelsSitOnALightGround)
+{
+    // The preset name, the chord name and the guitar's caption are black text: the
+    // background under them must be light (bounds as the editor lays them out).
+    const auto background = embedded ("background.png");
+    const juce::Rectangle<int> labels[] = {{234, 14, 100, 28}, {442, 14, 110, 24}, {28, 23, 86, 45}};
+    for (auto bounds : labels)
+    {
+        SCOPED_TRACE (bounds.toString());
+        const auto inner = bounds.reduced (4);
+        float darkest = 1.0f;
+        for (int y = inner.getY(); y < inner.getBottom(); ++y)
+            for (int x = inner.getX(); x < inner.getRight(); ++x)
+                darkest = std::min (darkest, background.getPixelAt (x, y).getPerceivedBrightness());
+        EXPECT_GT (darkest, 0.7f);
+    }
+}
