@@ -903,6 +903,8 @@ void TovalinPlugin::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
 
     for (int ch = 1; ch < buffer.getNumChannels(); ++ch)
         buffer.copyFrom (ch, 0, buffer, 0, 0, numSamples);
+    if (auto* listener = outputListener.load())
+        listener->outputBlock (buffer.getReadPointer (0), numSamples);
 
     blockThread = nullptr;
     floatingPointGuard.leaveAudioBlock();
@@ -964,6 +966,63 @@ void TovalinPlugin::setStateInformation (const void* data, int sizeInBytes)
     updateBodyAndRoom (true);
     reportLatency();
     sendChangeMessage();
+}
+
+void TovalinPlugin::beginParameterGesture (int id)
+{
+    if (auto* p = getParameters()[id])
+        p->beginChangeGesture();
+}
+
+void TovalinPlugin::endParameterGesture (int id)
+{
+    if (auto* p = getParameters()[id])
+        p->endChangeGesture();
+}
+
+void TovalinPlugin::toggleForcedParameter (int id)
+{
+    if (id < 0 || id >= ParameterTable::Count)
+        return;
+    float value = 0.0f;
+    {
+        // Decided under the parameter lock; set after it, so that the change takes the
+        // callback and strings locks first, in the processor's order.
+        const juce::ScopedLock pl (parameters.parameterLock);
+        Param& p = parameters.get (id);
+        if (p.forced)
+        {
+            p.forced = false;
+            value = p.getReleasedValue();
+        }
+        else
+        {
+            p.forced = true;
+            p.forcePending = true;
+            value = p.getForcedValue();
+        }
+    }
+    beginParameterGesture (id);
+    setParameterNotifyingHost (id, value);
+    endParameterGesture (id);
+}
+
+void TovalinPlugin::setOutputListener (OutputListener* listener)
+{
+    const juce::ScopedLock cl (getCallbackLock());
+    outputListener = listener;
+}
+
+void TovalinPlugin::finishPendingWork()
+{
+    deferredPresetLoad.runPending();
+    runHandedOffWork();
+    // Bounded, in case the thread is held paused; it polls, so it is woken at once.
+    for (int waited = 0; ! precomputationThread.isSettled() && waited < 20000; ++waited)
+    {
+        precomputationThread.notify();
+        juce::Thread::sleep (1);
+    }
 }
 
 int TovalinPlugin::hostTypeOf (const juce::String& executableName)

@@ -99,6 +99,57 @@ public:
     void loadPreset (const juce::XmlElement& element) override;
     void savePreset (juce::XmlElement& element) override;
 
+    // ---------------------------------------------------------------------------------
+    // The surface for the editor and the standalone window. Message thread unless a
+    // line says otherwise; nothing here may be called from processBlock.
+
+    /** The host parameters' names, texts, values and forced marks, to read. Any thread. */
+    const ParameterTable& getParameterTable() const noexcept { return parameters; }
+    /** A host change gesture around setParameterNotifyingHost (a slider drag). */
+    void beginParameterGesture (int id);
+    void endParameterGesture (int id);
+    /** A three-way light's click: a switch that is forced is released, any other is
+        forced, in one host gesture. */
+    void toggleForcedParameter (int id);
+
+    /** The preferences, to read (change them with setPreference); "Save as default"
+        writes them with getSettings().savePreferences(). */
+    Settings& getSettings() noexcept { return settings; }
+    /** The sound presets ("presets.tvc") and the MIDI mapping sets ("actions.tvc"). */
+    GenericPresetLibrary& getPresetLibrary() noexcept { return *presetLibrary; }
+    GenericPresetLibrary& getMappingLibrary() noexcept { return *actionLibrary; }
+    /** The MIDI mappings and MIDI learn. Edits take the callback lock. */
+    ActionMapper2& getActionMapper() noexcept { return actionMapper; }
+    /** The velocity curve; edits reach the audio thread without waiting for it. */
+    VelocityMapper& getVelocityMapper() noexcept { return velocityMapper; }
+    /** Where each string is fingered, written by the audio thread; polled (20 ms). */
+    const Fingering& getFingering() const noexcept { return fingering; }
+    /** The on-screen keyboard's notes join every block's events. */
+    juce::MidiKeyboardState& getKeyboardState() noexcept { return keyboardState; }
+    /** The host rate of the last preparation, and whether the instrument plays at it. */
+    float getHostSampleRate() const noexcept { return hostSampleRate; }
+    bool isRateSupported() const noexcept { return rateSupported; }
+    /** False on a processor without SSE2: the instrument stays silent. */
+    bool hasRequiredInstructions() const noexcept { return hasSse2; }
+
+    /** Receives the first output channel of every block, on the audio thread (the
+        editor's level meter). It must not allocate, wait or call back. */
+    class OutputListener
+    {
+    public:
+        virtual ~OutputListener() = default;
+        virtual void outputBlock (const float* samples, int count) noexcept = 0;
+    };
+    /** Sets or clears (nullptr) the output listener. Takes the callback lock, so once
+        it returns no block uses a listener that was replaced. */
+    void setOutputListener (OutputListener* listener);
+
+    /** An offline host (a renderer, a test) calls this between blocks, in place of a
+        message loop: mapped preset loads and handed-off work run, and the strings that
+        the last changes asked for are installed at the start of the next block. Then
+        the same input always renders the same samples. */
+    void finishPendingWork();
+
     // Processor operations
 
     /** Under the callback lock and stringsLock: every voice reset and stopped, the
@@ -208,6 +259,7 @@ public:
     std::atomic<std::uint32_t> postedPlaying{0}; // one bit per parameter id
     std::array<std::atomic<float>, ParameterTable::Count> postedPlayingValues{};
     bool constructed = false;
+    std::atomic<OutputListener*> outputListener{nullptr};
 
     Convolver convolver;
     std::atomic<int> bodyFilterBuilds{0};

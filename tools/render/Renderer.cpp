@@ -250,19 +250,6 @@ namespace
         bool on;
         int lastPercent = -1;
     };
-    /** Offline, a sound change made by a mapped action is heard from the next block on,
-        whatever the precomputation thread's timing, so the same input always renders the
-        same samples (live, it lands a few blocks later). */
-    void waitForStringInstalls (TovalinPlugin& plugin)
-    {
-        auto& thread = plugin.precomputationThread;
-        // Bounded, in case the thread is held paused; it polls, so it is woken at once.
-        for (int waited = 0; ! thread.isSettled() && waited < 20000; ++waited)
-        {
-            thread.notify();
-            juce::Thread::sleep (1);
-        }
-    }
 } // namespace
 
 int renderMain (const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -411,7 +398,7 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     plugin->prepareToPlay (options.rate, options.block);
-    waitForStringInstalls (*plugin);
+    plugin->finishPendingWork();
     plugin->fingering.changed = 0;
 
     juce::AudioBuffer<float> buffer (options.channels, options.block);
@@ -437,12 +424,10 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
             const juce::ScopedLock sl (plugin->getCallbackLock());
             plugin->processBlock (buffer, midi);
         }
-        // Between blocks the renderer is the message thread: mapped preset loads run here.
-        plugin->deferredPresetLoad.runPending();
-        // And what the block handed off (a mapped change of guitar, room or
-        // excitation), so that it is heard from the next block on, as in every render.
-        plugin->runHandedOffWork();
-        waitForStringInstalls (*plugin);
+        // Between blocks the renderer is the message thread: mapped preset loads and
+        // what the block handed off run here, and the strings a change asked for are
+        // installed from the next block on, so the same input always renders the same.
+        plugin->finishPendingWork();
         writeOk = wav.write (buffer.getArrayOfReadPointers(), n);
 
         if (trace != nullptr && plugin->fingering.changed.exchange (0) != 0)
