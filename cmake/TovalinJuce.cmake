@@ -1,6 +1,8 @@
 # The JUCE modules that the headless processor, its tests and its tools share,
 # compiled once into one static library. Debian's JUCE does not bundle libpng,
 # libjpeg and zlib: the system libraries are linked instead.
+# Modal loops are off for everything (plug-in hosts do not allow them): dialogs run
+# asynchronously, and tests pump messages with tests/MessagePump.h.
 
 pkg_check_modules(TOVALIN_SYSLIBS REQUIRED IMPORTED_TARGET
   libpng libjpeg zlib freetype2 fontconfig alsa)
@@ -38,7 +40,7 @@ target_compile_definitions(tovalin_juce
     JUCE_VST3_CAN_REPLACE_VST2=0
     JUCE_DISPLAY_SPLASH_SCREEN=0
     JUCE_REPORT_APP_USAGE=0
-    JUCE_MODAL_LOOPS_PERMITTED=1
+    JUCE_MODAL_LOOPS_PERMITTED=0
     JUCE_STRICT_REFCOUNTEDPOINTER=1
     JUCE_INCLUDE_ZLIB_CODE=0
     JUCE_INCLUDE_PNGLIB_CODE=0

@@ -1,13 +1,13 @@
 #include "ActionMapper2.h"
 
 #include "ChordNames.h"
+#include "Fingering.h"
 
 #include "presets/GenericPresetLibrary.h"
-#include "processor/TovalinPlugin.h"
 
 namespace tovalin
 {
-using P = ParameterTable;
+using P = ParameterIds;
 
 namespace
 {
@@ -16,7 +16,7 @@ namespace
     constexpr int LearnItem = 641;
 } // namespace
 
-ActionMapper2::ActionMapper2 (TovalinPlugin& p) : processor (p)
+ActionMapper2::ActionMapper2 (PerformanceHost& p) : processor (p)
 {
     for (int id = 0; id < 128; ++id)
     {
@@ -100,11 +100,11 @@ bool ActionMapper2::dispatch (const juce::MidiMessage& m) noexcept
 
 void ActionMapper2::bendOnAftertouch (int pressure) noexcept
 {
-    if (processor.settings.bendOnAftertouch == 0)
+    if (! processor.bendsOnAftertouch())
         return;
     bool holding = false;
     for (int s = 0; s < 6; ++s)
-        holding = holding || processor.fingering.note[s] != -1;
+        holding = holding || processor.currentFingering().note[s] != -1;
     processor.setParameterNotifyingHost (P::PitchBend, holding ? ((float) pressure / 127.0f + 1.0f) * 0.5f : 0.5f);
 }
 
@@ -146,7 +146,7 @@ void ActionMapper2::markLibrary()
 
 void ActionMapper2::readMappings (const juce::XmlElement& element)
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     bool wasEmpty = true;
     for (auto& list : mappings)
     {
@@ -250,7 +250,7 @@ void ActionMapper2::addMapping (int id, std::unique_ptr<Action2> action, bool fo
     applyPendingLibraryMark();
     if (id < 0 || id >= ControllerIdCount || action == nullptr)
         return;
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     const juce::ScopedLock ll (learnLock);
     learnedId = id;
     if (mappings[(size_t) id].empty() || force)
@@ -276,7 +276,7 @@ void ActionMapper2::addUnassignedMapping()
 bool ActionMapper2::moveMapping (const juce::String& fromName, const juce::String& type, const juce::String& what,
                                  const juce::String& toName, bool quiet)
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     int from = 0;
     size_t index = 0;
     const int to = idOfName (toName);
@@ -297,7 +297,7 @@ bool ActionMapper2::moveMapping (const juce::String& fromName, const juce::Strin
 bool ActionMapper2::replaceMapping (const juce::String& name, const juce::String& type, const juce::String& what,
                                     std::unique_ptr<Action2> newAction)
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     int id = 0;
     size_t index = 0;
     if (newAction == nullptr || ! findAction (name, type, what, id, index))
@@ -312,7 +312,7 @@ bool ActionMapper2::replaceMapping (const juce::String& name, const juce::String
 
 bool ActionMapper2::removeMapping (const juce::String& name, const juce::String& type, const juce::String& what)
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     int id = 0;
     size_t index = 0;
     if (! findAction (name, type, what, id, index))
@@ -328,7 +328,7 @@ bool ActionMapper2::removeMapping (const juce::String& name, const juce::String&
 bool ActionMapper2::setMappingTarget (const juce::String& name, const juce::String& type, const juce::String& what,
                                       const juce::String& newWhat)
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     int id = 0;
     size_t index = 0;
     if (! findAction (name, type, what, id, index))
@@ -342,7 +342,7 @@ bool ActionMapper2::setMappingTarget (const juce::String& name, const juce::Stri
 juce::String ActionMapper2::getMappingHelp (const juce::String& name, const juce::String& type,
                                             const juce::String& what) const
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     int id = 0;
     size_t index = 0;
     return findAction (name, type, what, id, index) ? mappings[(size_t) id][index]->getHelpText() : juce::String();
@@ -358,7 +358,7 @@ juce::StringArray ActionMapper2::getChoicesForType (const juce::String& typeName
 
 void ActionMapper2::clearMappings()
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     for (auto& list : mappings)
         list.clear();
     markLibrary();
@@ -371,7 +371,7 @@ void ActionMapper2::clearMappings()
 void ActionMapper2::startLearn (std::unique_ptr<Action2> action, bool key)
 {
     applyPendingLibraryMark();
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     const juce::ScopedLock ll (learnLock);
     pendingAction = std::move (action);
     helpText = pendingAction != nullptr ? pendingAction->getHelpText() : juce::String();
@@ -382,7 +382,7 @@ void ActionMapper2::startLearn (std::unique_ptr<Action2> action, bool key)
 void ActionMapper2::mapDirect (int id, std::unique_ptr<Action2> action)
 {
     {
-        const juce::ScopedLock sl (processor.getCallbackLock());
+        const juce::ScopedLock sl (processor.dispatchLock());
         const juce::ScopedLock ll (learnLock);
         wantsKey = id >= 128 && id <= 255;
         state = LearnState::Mapped;
@@ -399,7 +399,7 @@ juce::String ActionMapper2::learnedControllerName() const
 
 juce::StringArray ActionMapper2::existingMappings() const
 {
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     juce::StringArray out;
     const int id = learnedId.load();
     if (id < 0)
@@ -412,7 +412,7 @@ juce::StringArray ActionMapper2::existingMappings() const
 void ActionMapper2::resolveAdd()
 {
     applyPendingLibraryMark();
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     const juce::ScopedLock ll (learnLock);
     if (state != LearnState::Conflict || pendingAction == nullptr)
         return;
@@ -423,7 +423,7 @@ void ActionMapper2::resolveAdd()
 void ActionMapper2::resolveReplace()
 {
     applyPendingLibraryMark();
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     const juce::ScopedLock ll (learnLock);
     if (state != LearnState::Conflict || pendingAction == nullptr)
         return;
@@ -435,7 +435,7 @@ void ActionMapper2::resolveReplace()
 void ActionMapper2::cancelLearn()
 {
     applyPendingLibraryMark();
-    const juce::ScopedLock sl (processor.getCallbackLock());
+    const juce::ScopedLock sl (processor.dispatchLock());
     const juce::ScopedLock ll (learnLock);
     pendingAction.reset();
     state = LearnState::Idle;

@@ -14,7 +14,6 @@
 
 namespace tovalin
 {
-class TovalinPlugin;
 class GenericPresetLibrary;
 
 /** Controller ids: 0..127 control changes, 128..255 keys (note id - 128), 256 the
@@ -32,7 +31,7 @@ constexpr int NoSourceId = 257;
 class ActionMapper2 : public PresetLoader
 {
 public:
-    explicit ActionMapper2 (TovalinPlugin& processor);
+    explicit ActionMapper2 (PerformanceHost& processor);
     ~ActionMapper2() override;
 
     /** True when the event was consumed: captured by learn or handed to an action. */
@@ -122,7 +121,7 @@ private:
     void append (int id, std::unique_ptr<Action2> action);
     void markLibrary();
 
-    TovalinPlugin& processor;
+    PerformanceHost& processor;
     std::vector<std::unique_ptr<Action2>> prototypes;
     std::array<std::vector<std::unique_ptr<Action2>>, ControllerIdCount> mappings;
 

@@ -1,22 +1,14 @@
 #include "Actions.h"
 
-#include "processor/TovalinPlugin.h"
+#include "Guitarist.h"
 
 namespace tovalin
 {
-using P = ParameterTable;
+using P = ParameterIds;
 
 void Action2::perform (int, bool, bool) noexcept {}
 
-void Action2::setParameter (int id, float value) noexcept
-{
-    if (auto* p = processor.getParameters()[id])
-    {
-        p->beginChangeGesture();
-        p->setValueNotifyingHost (value);
-        p->endChangeGesture();
-    }
-}
+void Action2::setParameter (int id, float value) noexcept { processor.changeParameterInGesture (id, value); }
 
 // ---------------------------------------------------------------------------------
 
@@ -27,16 +19,16 @@ void ActionSetParameter::perform (int value, bool isKey, bool isKeyDown) noexcep
     setParameter (parameterId, (float) value / 127.0f);
 }
 
-juce::StringArray ActionSetParameter::getTargetChoices() const { return processor.parameters.listedNames; }
+juce::StringArray ActionSetParameter::getTargetChoices() const { return processor.listedParameterNames(); }
 
 void ActionSetParameter::setTarget (const juce::String& text)
 {
     int id = 0;
-    if (processor.parameters.findId (text, id))
+    if (processor.findParameterId (text, id))
         parameterId = id;
 }
 
-juce::String ActionSetParameter::getTarget() const { return processor.parameters.get (parameterId).name; }
+juce::String ActionSetParameter::getTarget() const { return processor.parameterName (parameterId); }
 
 juce::String ActionSetParameter::getHelpText() const
 {
@@ -54,17 +46,14 @@ void ActionLoadProgram::perform (int, bool isKey, bool isKeyDown) noexcept
 {
     if (isKey && ! isKeyDown)
         return;
-    processor.deferredPresetLoad.request (presetName);
+    processor.requestPresetLoad (presetName);
 }
 
-juce::StringArray ActionLoadProgram::getTargetChoices() const
-{
-    return processor.presetLibrary != nullptr ? processor.presetLibrary->getNames() : juce::StringArray();
-}
+juce::StringArray ActionLoadProgram::getTargetChoices() const { return processor.presetNames(); }
 
 juce::String ActionLoadProgram::getTarget() const
 {
-    const bool known = processor.presetLibrary != nullptr && processor.presetLibrary->getNames().contains (presetName);
+    const bool known = processor.presetNames().contains (presetName);
     if (known || presetName.endsWith (" (missing)"))
         return presetName;
     return presetName + " (missing)";
@@ -102,7 +91,7 @@ void ActionSetPitchBend::resetToNeutral() { setParameter (P::PitchBend, 0.5f); }
 
 void ActionStrum::perform (int value, bool isKey, bool isKeyDown) noexcept
 {
-    TranscriptionChordsMode& chords = processor.guitarist.chords();
+    TranscriptionChordsMode& chords = processor.chordsMode();
     using Hold = TranscriptionChordsMode::StrumHold;
     if (isKey)
         chords.setStrumHold (up ? Hold::Up : Hold::Down, isKeyDown, value);
@@ -128,7 +117,7 @@ void ActionToggle::perform (int, bool isKey, bool isKeyDown) noexcept
     if (latch)
     {
         if (isKeyDown)
-            setParameter (parameterId, processor.parameters.get (parameterId).value < 0.5f ? 1.0f : 0.0f);
+            setParameter (parameterId, processor.parameterValue (parameterId) < 0.5f ? 1.0f : 0.0f);
     }
     else
         setParameter (parameterId, isKeyDown ? 1.0f : 0.0f);
@@ -141,10 +130,6 @@ juce::String ActionToggle::getHelpText() const
     return "Hold the key to toggle the mode on, release the key to toggle it off.";
 }
 
-void ActionToggle::resetToNeutral()
-{
-    if (auto* p = processor.getParameters()[parameterId])
-        setParameter (parameterId, p->getDefaultValue());
-}
+void ActionToggle::resetToNeutral() { setParameter (parameterId, processor.parameterDefault (parameterId)); }
 
 } // namespace tovalin

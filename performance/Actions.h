@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PerformanceHost.h"
+
 #include <juce_core/juce_core.h>
 
 #include <atomic>
@@ -7,8 +9,6 @@
 
 namespace tovalin
 {
-class TovalinPlugin;
-
 /** What a mapped MIDI source does. The base kind, "None", does nothing.
 
     perform runs on the audio thread (from the mapper's dispatch) and never
@@ -16,7 +16,7 @@ class TovalinPlugin;
 class Action2
 {
 public:
-    explicit Action2 (TovalinPlugin& p) : processor (p) {}
+    explicit Action2 (PerformanceHost& p) : processor (p) {}
     virtual ~Action2() = default;
 
     /** The kind's name: the "type" of a stored mapping. */
@@ -37,7 +37,7 @@ protected:
     /** A host-notified parameter change inside a change gesture. */
     void setParameter (int id, float value) noexcept;
 
-    TovalinPlugin& processor;
+    PerformanceHost& processor;
     juce::String what;
 };
 
@@ -54,7 +54,7 @@ public:
     std::unique_ptr<Action2> clone() const override { return std::make_unique<ActionSetParameter> (processor); }
     juce::String getHelpText() const override;
 
-    int parameterId = 4; // "Volume"
+    int parameterId = ParameterIds::Volume;
 };
 
 /** Loads a preset by name: on a controller event or a key press. */
@@ -89,7 +89,7 @@ public:
 class ActionStrum : public Action2
 {
 public:
-    ActionStrum (TovalinPlugin& p, bool upward) : Action2 (p), up (upward) {}
+    ActionStrum (PerformanceHost& p, bool upward) : Action2 (p), up (upward) {}
     juce::String getName() const override { return up ? "Strum up" : "Strum down"; }
     void perform (int value, bool isKey, bool isKeyDown) noexcept override;
     std::unique_ptr<Action2> clone() const override { return std::make_unique<ActionStrum> (processor, up); }
@@ -114,7 +114,7 @@ public:
 class ActionToggle : public Action2
 {
 public:
-    ActionToggle (TovalinPlugin& p, juce::String mode, int parameter, bool latched)
+    ActionToggle (PerformanceHost& p, juce::String mode, int parameter, bool latched)
         : Action2 (p), modeName (std::move (mode)), parameterId (parameter), latch (latched)
     {
     }

@@ -1,35 +1,7 @@
 #include "PresetMenus.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
 namespace tovalin
 {
-// ---------------------------------------------------------------------------------
-// JUCE's boxes
-
-bool JucePresetDialogs::confirm (const juce::String& title, const juce::String& text)
-{
-    return juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::NoIcon, title, text, "Yes", "No", nullptr,
-                                               nullptr);
-}
-
-void JucePresetDialogs::tell (const juce::String& title, const juce::String& text)
-{
-    juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, title, text);
-}
-
-std::optional<juce::String> JucePresetDialogs::askName (const juce::String& title, const juce::String& message,
-                                                        const juce::String& initialText)
-{
-    juce::AlertWindow window (title, message, juce::MessageBoxIconType::NoIcon);
-    window.addTextEditor ("Name", initialText, "Name");
-    window.addButton ("OK", 1, juce::KeyPress (juce::KeyPress::returnKey));
-    window.addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
-    if (window.runModalLoop() != 1)
-        return std::nullopt;
-    return window.getTextEditorContents ("Name");
-}
-
 namespace presetMenus
 {
     namespace
@@ -52,66 +24,87 @@ namespace presetMenus
                 }
         }
 
-        void saveAsNew (GenericPresetLibrary& library, PresetDialogs& dialogs)
+        using Dialogs = std::shared_ptr<PresetDialogs>;
+
+        /** Saves under name, after asking when a user preset of that name exists. */
+        void saveAfterAsking (GenericPresetLibrary& library, const Dialogs& dialogs, const juce::String& title,
+                              const juce::String& name, std::function<void()> save)
         {
-            const auto n =
-                dialogs.askName ("Save as new preset", "Name of the new preset ?", library.getCurrentName() + " (new)");
-            if (! n)
-                return;
-            if (n->isEmpty())
+            if (! library.getNames().contains (name))
             {
-                dialogs.tell ("Save preset", "Please enter a name!");
+                save();
                 return;
             }
-            if (library.isBuiltIn (*n))
-            {
-                dialogs.tell ("Save preset", "The preset \n\n" + *n +
-                                                 "\n\nis a already the name of a built-in preset. Please choose "
-                                                 "another name.");
-                return;
-            }
-            if (library.getNames().contains (*n) &&
-                ! dialogs.confirm ("Save as new preset", "There is already a preset with the name\n\n" + *n +
-                                                             ".\n\nDo you want to overwrite it?"))
-                return;
-            library.save (*n, "");
+            dialogs->confirm (
+                title, "There is already a preset with the name\n\n" + name + ".\n\nDo you want to overwrite it?",
+                [save = std::move (save)] (bool yes)
+                {
+                    if (yes)
+                        save();
+                });
         }
 
-        void renameCurrent (GenericPresetLibrary& library, PresetDialogs& dialogs)
+        void saveAsNew (GenericPresetLibrary& library, const Dialogs& dialogs)
+        {
+            dialogs->askName ("Save as new preset", "Name of the new preset ?", library.getCurrentName() + " (new)",
+                              [&library, dialogs] (std::optional<juce::String> n)
+                              {
+                                  if (! n)
+                                      return;
+                                  if (n->isEmpty())
+                                  {
+                                      dialogs->tell ("Save preset", "Please enter a name!");
+                                      return;
+                                  }
+                                  if (library.isBuiltIn (*n))
+                                  {
+                                      dialogs->tell ("Save preset",
+                                                     "The preset \n\n" + *n +
+                                                         "\n\nis a already the name of a built-in preset. Please "
+                                                         "choose another name.");
+                                      return;
+                                  }
+                                  saveAfterAsking (library, dialogs, "Save as new preset", *n,
+                                                   [&library, name = *n] { library.save (name, ""); });
+                              });
+        }
+
+        void renameCurrent (GenericPresetLibrary& library, const Dialogs& dialogs)
         {
             const juce::String current = library.getCurrentName();
             const juce::String title = "Rename current preset";
             if (current.isEmpty())
             {
-                dialogs.tell (title, "There is no preset selected at the moment to rename!");
+                dialogs->tell (title, "There is no preset selected at the moment to rename!");
                 return;
             }
             if (library.isBuiltIn (current))
             {
-                dialogs.tell (title, "The current preset is a built-in preset. You cannot rename it.");
+                dialogs->tell (title, "The current preset is a built-in preset. You cannot rename it.");
                 return;
             }
-            const auto n = dialogs.askName (title, "New name of the preset ?", current);
-            if (! n)
-                return;
-            if (n->isEmpty() || *n == current)
-            {
-                dialogs.tell (title,
-                              "The new name should not be empty and should be different from the previous name!");
-                return;
-            }
-            if (library.isBuiltIn (*n))
-            {
-                dialogs.tell (title, "The preset\n\n" + *n +
-                                         "\n\nis a already the name of a built-in preset. Please choose another "
-                                         "name.");
-                return;
-            }
-            if (library.getNames().contains (*n) &&
-                ! dialogs.confirm (title, "There is already a preset with the name\n\n" + *n +
-                                              ".\n\nDo you want to overwrite it?"))
-                return;
-            library.rename (current, *n);
+            dialogs->askName (
+                title, "New name of the preset ?", current,
+                [&library, dialogs, current, title] (std::optional<juce::String> n)
+                {
+                    if (! n)
+                        return;
+                    if (n->isEmpty() || *n == current)
+                    {
+                        dialogs->tell (
+                            title, "The new name should not be empty and should be different from the previous name!");
+                        return;
+                    }
+                    if (library.isBuiltIn (*n))
+                    {
+                        dialogs->tell (title, "The preset\n\n" + *n +
+                                                  "\n\nis a already the name of a built-in preset. Please choose "
+                                                  "another name.");
+                        return;
+                    }
+                    saveAfterAsking (library, dialogs, title, *n,
+                                     [&library, current, name = *n] { library.rename (current, name); });
+                });
         }
     } // namespace
 
@@ -146,16 +139,21 @@ namespace presetMenus
         return items;
     }
 
-    void chooseSave (GenericPresetLibrary& library, int itemId, PresetDialogs& dialogs)
+    void chooseSave (GenericPresetLibrary& library, int itemId, std::shared_ptr<PresetDialogs> dialogs)
     {
         const juce::String current = library.getCurrentName();
         if (itemId == 1)
         {
             if (current.isEmpty() || library.isBuiltIn (current))
                 saveAsNew (library, dialogs);
-            else if (dialogs.confirm ("Save current preset",
-                                      "Do you want to overwrite\n\n" + current + "\n\nwith your current parameters?"))
-                library.save (current, "");
+            else
+                dialogs->confirm ("Save current preset",
+                                  "Do you want to overwrite\n\n" + current + "\n\nwith your current parameters?",
+                                  [&library, current] (bool yes)
+                                  {
+                                      if (yes)
+                                          library.save (current, "");
+                                  });
         }
         else if (itemId == 2)
             renameCurrent (library, dialogs);
@@ -164,9 +162,13 @@ namespace presetMenus
         else if (itemId >= 10)
         {
             const juce::String name = library.getNames()[itemId - 10];
-            if (name.isNotEmpty() &&
-                dialogs.confirm ("Save", "Do you want to overwrite\n\n" + name + "\n\nwith your current parameters?"))
-                library.save (name, "");
+            if (name.isNotEmpty())
+                dialogs->confirm ("Save", "Do you want to overwrite\n\n" + name + "\n\nwith your current parameters?",
+                                  [&library, name] (bool yes)
+                                  {
+                                      if (yes)
+                                          library.save (name, "");
+                                  });
         }
     }
 
@@ -178,7 +180,7 @@ namespace presetMenus
         return items;
     }
 
-    void chooseRemove (GenericPresetLibrary& library, int itemId, PresetDialogs& dialogs)
+    void chooseRemove (GenericPresetLibrary& library, int itemId, std::shared_ptr<PresetDialogs> dialogs)
     {
         juce::String name;
         if (itemId == 1)
@@ -188,60 +190,22 @@ namespace presetMenus
                 return;
             if (library.isBuiltIn (name))
             {
-                dialogs.tell ("Remove preset", "The preset '" + name + "' is a built-in preset. You cannot remove it.");
+                dialogs->tell ("Remove preset",
+                               "The preset '" + name + "' is a built-in preset. You cannot remove it.");
                 return;
             }
         }
         else if (itemId >= 10)
             name = library.getNames()[itemId - 10];
-        if (name.isNotEmpty() &&
-            dialogs.confirm ("Remove", "Do you really want to remove the following preset?\n\n" + name))
-            library.remove (name);
+        if (name.isNotEmpty())
+            dialogs->confirm ("Remove", "Do you really want to remove the following preset?\n\n" + name,
+                              [&library, name] (bool yes)
+                              {
+                                  if (yes)
+                                      library.remove (name);
+                              });
     }
 
-    namespace
-    {
-        int showItems (const std::vector<PresetMenuItem>& items, juce::Component* component)
-        {
-            juce::PopupMenu menu, builtIn, user;
-            for (const auto& item : items)
-            {
-                juce::PopupMenu& target = item.submenu == 1 ? builtIn : item.submenu == 2 ? user : menu;
-                if (item.separatorBefore)
-                    target.addSeparator();
-                target.addItem (item.id, item.text, item.enabled, item.ticked);
-            }
-            if (builtIn.getNumItems() > 0 || user.getNumItems() > 0)
-            {
-                menu.addSubMenu ("Built-in presets", builtIn);
-                menu.addSubMenu ("User presets", user);
-            }
-            auto options = juce::PopupMenu::Options();
-            if (component != nullptr)
-                options = options.withTargetComponent (component);
-            return menu.showMenu (options);
-        }
-    } // namespace
-
-    bool showPresetMenu (GenericPresetLibrary& library, juce::Component* component)
-    {
-        library.reload();
-        return choosePreset (library, showItems (presetItems (library), component));
-    }
-
-    void showSaveMenu (GenericPresetLibrary& library, juce::Component* component)
-    {
-        library.reload();
-        JucePresetDialogs dialogs;
-        chooseSave (library, showItems (saveItems (library), component), dialogs);
-    }
-
-    void showRemoveMenu (GenericPresetLibrary& library, juce::Component* component)
-    {
-        library.reload();
-        JucePresetDialogs dialogs;
-        chooseRemove (library, showItems (removeItems (library), component), dialogs);
-    }
 } // namespace presetMenus
 
 } // namespace tovalin

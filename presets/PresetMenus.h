@@ -4,39 +4,29 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
-namespace juce
-{
-class Component;
-}
-
 namespace tovalin
 {
-/** The boxes the preset menus show; the editor's are JUCE's alert windows, the tests'
-    are scripted. */
+/** The boxes the preset menus show: the editor's are JUCE's alert windows, the
+    tests' are scripted. Boxes answer asynchronously (a plug-in's editor may not run a
+    modal loop): an answer may arrive after the call has returned, or never (its owner
+    closed). */
 class PresetDialogs
 {
 public:
     virtual ~PresetDialogs() = default;
-    /** "Yes" and "No"; true for Yes. */
-    virtual bool confirm (const juce::String& title, const juce::String& text) = 0;
+    /** "Yes" and "No"; answered (true) for Yes. */
+    virtual void confirm (const juce::String& title, const juce::String& text, std::function<void (bool)> answered) = 0;
     /** A single button. */
     virtual void tell (const juce::String& title, const juce::String& text) = 0;
-    /** A window with a text editor "Name" and "OK"/"Cancel"; the text, or none when cancelled. */
-    virtual std::optional<juce::String> askName (const juce::String& title, const juce::String& message,
-                                                 const juce::String& initialText) = 0;
-};
-
-/** JUCE's alert windows, modal (the editor's message thread). */
-class JucePresetDialogs : public PresetDialogs
-{
-public:
-    bool confirm (const juce::String& title, const juce::String& text) override;
-    void tell (const juce::String& title, const juce::String& text) override;
-    std::optional<juce::String> askName (const juce::String& title, const juce::String& message,
-                                         const juce::String& initialText) override;
+    /** A window with a text editor "Name" and "OK"/"Cancel": answered with the text,
+        or with none when cancelled. */
+    virtual void askName (const juce::String& title, const juce::String& message, const juce::String& initialText,
+                          std::function<void (std::optional<juce::String>)> answered) = 0;
 };
 
 /** One item of a menu: its id and text, whether it is enabled and ticked, and the
@@ -51,9 +41,11 @@ struct PresetMenuItem
     bool separatorBefore = false;
 };
 
-/** The three preset menus: what they offer and what a choice does. The menus are
-    built from these items and shown by showPresetMenu and its siblings (message
-    thread); the decisions are separate so that they can be driven without a display. */
+/** The three preset menus: what they offer and what a choice does (message thread).
+    The editor shows menus built from these items and hands the chosen id over; the
+    decisions are kept here, headless, so that they can be driven without a display.
+    A choice that asks something continues in the dialogs' answers: the library must
+    outlive them (the editor's dialogs drop answers once the editor is gone). */
 namespace presetMenus
 {
     std::vector<PresetMenuItem> presetItems (const GenericPresetLibrary& library);
@@ -61,15 +53,10 @@ namespace presetMenus
     bool choosePreset (GenericPresetLibrary& library, int itemId);
 
     std::vector<PresetMenuItem> saveItems (const GenericPresetLibrary& library);
-    void chooseSave (GenericPresetLibrary& library, int itemId, PresetDialogs& dialogs);
+    void chooseSave (GenericPresetLibrary& library, int itemId, std::shared_ptr<PresetDialogs> dialogs);
 
     std::vector<PresetMenuItem> removeItems (const GenericPresetLibrary& library);
-    void chooseRemove (GenericPresetLibrary& library, int itemId, PresetDialogs& dialogs);
-
-    /** The menus at a component (the editor's preset buttons). */
-    bool showPresetMenu (GenericPresetLibrary& library, juce::Component* component);
-    void showSaveMenu (GenericPresetLibrary& library, juce::Component* component);
-    void showRemoveMenu (GenericPresetLibrary& library, juce::Component* component);
+    void chooseRemove (GenericPresetLibrary& library, int itemId, std::shared_ptr<PresetDialogs> dialogs);
 } // namespace presetMenus
 
 } // namespace tovalin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../performance/ParameterIds.h"
+
 #include <juce_core/juce_core.h>
 
 #include <map>
@@ -84,37 +86,9 @@ public:
 };
 
 /** The 22 host parameters, ids 0 to 21. */
-class ParameterTable
+class ParameterTable : public ParameterIds
 {
 public:
-    static constexpr int Count = 22;
-
-    enum Id
-    {
-        GuitarType = 0,
-        RoomType = 1,
-        StringType = 2,
-        AttackPlace = 3,
-        Volume = 4,
-        Impedance = 5,
-        Color = 6,
-        Inharmonicity = 7,
-        Mix = 8,
-        ExcitationType = 9,
-        StrummingSpeed = 10,
-        VibratoFrequency = 11,
-        PitchBend = 12,
-        ToggleHarmonics = 13,
-        TogglePalm = 14,
-        ToggleLegato = 15,
-        ToggleSustain = 16,
-        ToggleChords = 17,
-        VibratoMaxFrequency = 18,
-        PalmMuteAmount = 19,
-        HarmonicsAmount = 20,
-        Twang = 21
-    };
-
     /** Builds the 22 parameters with the guitar and room names as their choices. */
     ParameterTable (const juce::StringArray& guitarNames, const juce::StringArray& roomNames);
 

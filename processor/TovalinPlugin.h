@@ -15,6 +15,7 @@
 #include "../performance/ActionMapper2.h"
 #include "../performance/Fingering.h"
 #include "../performance/Guitarist.h"
+#include "../performance/PerformanceHost.h"
 #include "../presets/GenericPresetLibrary.h"
 #include "../presets/PresetLoader.h"
 #include "../presets/Settings.h"
@@ -56,6 +57,7 @@ class TovalinPlugin : public juce::AudioProcessor,
                       public juce::ChangeBroadcaster,
                       public juce::ActionBroadcaster,
                       public PresetLoader,
+                      public PerformanceHost,
                       public juce::ChangeListener
 {
 public:
@@ -150,6 +152,35 @@ public:
         the same input always renders the same samples. */
     void finishPendingWork();
 
+    // PerformanceHost: what mapped actions and the mapper act on.
+    void changeParameterInGesture (int id, float value) noexcept override
+    {
+        if (auto* p = getParameters()[id])
+        {
+            p->beginChangeGesture();
+            p->setValueNotifyingHost (value);
+            p->endChangeGesture();
+        }
+    }
+    float parameterValue (int id) const noexcept override { return parameters.get (id).value; }
+    float parameterDefault (int id) const override
+    {
+        auto* p = getParameters()[id];
+        return p != nullptr ? p->getDefaultValue() : parameterValue (id);
+    }
+    juce::StringArray listedParameterNames() const override { return parameters.listedNames; }
+    bool findParameterId (const juce::String& name, int& id) const override { return parameters.findId (name, id); }
+    juce::String parameterName (int id) const override { return parameters.get (id).name; }
+    void requestPresetLoad (const juce::String& name) noexcept override { deferredPresetLoad.request (name); }
+    juce::StringArray presetNames() const override
+    {
+        return presetLibrary != nullptr ? presetLibrary->getNames() : juce::StringArray();
+    }
+    TranscriptionChordsMode& chordsMode() noexcept override { return guitarist.chords(); }
+    const Fingering& currentFingering() const noexcept override { return fingering; }
+    bool bendsOnAftertouch() const noexcept override { return settings.bendOnAftertouch != 0; }
+    const juce::CriticalSection& dispatchLock() const noexcept override { return getCallbackLock(); }
+
     // Processor operations
 
     /** Under the callback lock and stringsLock: every voice reset and stopped, the
@@ -197,7 +228,7 @@ public:
     void setParameter (int id, float newValue) override; // also answers JUCE's legacy index path
 
     /** setParameter, then the host is told (what editors, actions and presets use). */
-    void setParameterNotifyingHost (int id, float newValue);
+    void setParameterNotifyingHost (int id, float newValue) override;
 
     /** Applies the "Parameter" elements of parent (presets, state). */
     void readParameters (const juce::XmlElement& parent);

@@ -1,0 +1,48 @@
+# Fails when a file of one layer includes a layer above it (or a JUCE module the
+# layer must not use). Run as a script by tovalin_check_layer (TovalinLayers.cmake):
+#   ROOT     the source tree
+#   LAYER    the folder checked (engine, presets, performance, processor, editor)
+#   ALLOWED  the top-level folders its quoted includes may reach (its own included)
+#   BANNED   regular expression of <...> headers it must not include ("" for none)
+#   STAMP    written when every include is allowed
+
+cmake_minimum_required(VERSION 3.22)
+
+list(REMOVE_ITEM ALLOWED "")
+file(GLOB_RECURSE sources "${ROOT}/${LAYER}/*.h" "${ROOT}/${LAYER}/*.cpp" "${ROOT}/${LAYER}/*.inc")
+set(faults "")
+foreach(source IN LISTS sources)
+  get_filename_component(folder "${source}" DIRECTORY)
+  file(RELATIVE_PATH shown "${ROOT}" "${source}")
+  file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      set(included "${CMAKE_MATCH_1}")
+      # As the compiler resolves it: beside the including file first, else from the root.
+      if(EXISTS "${folder}/${included}")
+        get_filename_component(target "${folder}/${included}" ABSOLUTE)
+      else()
+        get_filename_component(target "${ROOT}/${included}" ABSOLUTE)
+      endif()
+      file(RELATIVE_PATH fromRoot "${ROOT}" "${target}")
+      string(REGEX REPLACE "/.*" "" reached "${fromRoot}")
+      if(fromRoot MATCHES "^\\.\\." OR NOT fromRoot MATCHES "/")
+        set(reached "(outside the layers)")
+      endif()
+      if(NOT reached IN_LIST ALLOWED)
+        string(APPEND faults "\n  ${shown}: #include \"${included}\" reaches ${reached}/")
+      endif()
+    elseif(BANNED AND line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
+      set(included "${CMAKE_MATCH_1}")
+      if(included MATCHES "${BANNED}")
+        string(APPEND faults "\n  ${shown}: #include <${included}> is not for ${LAYER}/")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
+if(faults)
+  string(REPLACE ";" ", " allowedText "${ALLOWED}")
+  message(FATAL_ERROR "Includes run down the layers only; ${LAYER}/ may include ${allowedText}:${faults}")
+endif()
+file(WRITE "${STAMP}" "")
