@@ -124,7 +124,7 @@ void recomputeParams (StringParams& p, const SoundControls& c, const StringPrefe
     p.harmonicFretOffset = prefs.harmonics == 1 ? 12 : 5;
     p.bendRange = prefs.bend;
     p.twangDecayRatio = std::exp (-(c.twang - 0.5f)) * 50.0f;
-    p.strumSamples = (int) std::lround ((0.06 - 0.04 * c.strummingSpeed) * 44100.0);
+    p.strumSamples = (int) std::lround ((0.06 - 0.04 * c.strummingSpeed) * EngineSampleRate);
 }
 
 } // namespace tovalin
