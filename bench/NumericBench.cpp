@@ -1,6 +1,7 @@
 #include "engine/Convolver.h"
 #include "engine/FFTReal.h"
 #include "engine/FastMath.h"
+#include "engine/GuitarConstants.h"
 #include "engine/SoundLibrary.h"
 
 #include <benchmark/benchmark.h>
@@ -107,8 +108,8 @@ void BM_ConvolverAtLatency (benchmark::State& state)
     }
     state.SetItemsProcessed (state.iterations() * block);
     state.counters["partitions"] = (double) tovalin::BodyFilterBuilder::partitionCount (h.size(), latency);
-    state.counters["realtime_x"] =
-        benchmark::Counter ((double) state.iterations() * block / 44100.0, benchmark::Counter::kIsRate);
+    state.counters["realtime_x"] = benchmark::Counter ((double) state.iterations() * block / tovalin::EngineSampleRate,
+                                                       benchmark::Counter::kIsRate);
 }
 
 // A guitar, room or mix change: combining the largest pair and loading it.

@@ -38,8 +38,8 @@ struct BenchString
     // A fresh pluck at fret 3 with its fret force, as a played note.
     void pluck()
     {
-        voice->pluck.emplace (table.frictions[100], table.gestures[100], 44100.0f);
-        voice->fretting.emplace (44100.0f, params.fretStiffness);
+        voice->pluck.emplace (table.frictions[100], table.gestures[100], (float) EngineSampleRate);
+        voice->fretting.emplace ((float) EngineSampleRate, params.fretStiffness);
         voice->setFret (3);
         model->refreshPluckInput();
         voice->activate();
@@ -62,7 +62,7 @@ void BM_VoiceWithPluckAndFret (benchmark::State& state)
     }
     state.SetItemsProcessed (state.iterations() * 16 * 256);
     state.counters["realtime_x"] =
-        benchmark::Counter ((double) state.iterations() * 16 * 256 / 44100.0, benchmark::Counter::kIsRate);
+        benchmark::Counter ((double) state.iterations() * 16 * 256 / EngineSampleRate, benchmark::Counter::kIsRate);
 }
 
 // The six strings at precision 2, all sounding (fretted, ringing after the pluck),
@@ -77,15 +77,15 @@ void BM_SixStringsPrecision2 (benchmark::State& state)
     }
     ScopedAudioBlockGuard denormalsFlushed;
     std::vector<std::unique_ptr<BenchString>> strings;
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         strings.push_back (std::make_unique<BenchString> (s, ModeCountTable[2][s]));
         strings.back()->voice->modalWidth = width;
         strings.back()->pluck();
     }
     std::vector<float> buffer (256, 0.0f);
-    StringVoice* voices[6];
-    for (int s = 0; s < 6; ++s)
+    StringVoice* voices[StringCount];
+    for (int s = 0; s < StringCount; ++s)
         voices[s] = strings[(size_t) s]->voice.get();
     for (auto _ : state)
     {
@@ -97,7 +97,7 @@ void BM_SixStringsPrecision2 (benchmark::State& state)
     }
     state.SetItemsProcessed (state.iterations() * 256);
     state.counters["realtime_x"] =
-        benchmark::Counter ((double) state.iterations() * 256 / 44100.0, benchmark::Counter::kIsRate);
+        benchmark::Counter ((double) state.iterations() * 256 / EngineSampleRate, benchmark::Counter::kIsRate);
 }
 } // namespace
 

@@ -11,6 +11,7 @@
 // reference settings alone, for profiling, or "growth" for the cost against the number
 // of sounding strings, the mode count, the host rate and the latency.
 
+#include "engine/GuitarConstants.h"
 #include "processor/TovalinPlugin.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -89,13 +90,12 @@ std::vector<Event> lowRiff (double seconds)
 std::vector<Event> harmonics (double seconds)
 {
     const int frets[3] = {12, 7, 5};
-    const int open[6] = {52, 57, 62, 67, 71, 76};
     std::vector<Event> e;
     int i = 0;
     for (double t = 0.0; t + 0.25 <= seconds; t += 0.25, ++i)
     {
-        const int s = i % 6;
-        const int note = open[s] + frets[(i / 6) % 3];
+        const int s = i % StringCount;
+        const int note = OpenNote[s] + frets[(i / StringCount) % 3];
         e.push_back ({t, juce::MidiMessage::noteOn (s + 2, note, (juce::uint8) 100)});
         e.push_back ({t + 1.2, juce::MidiMessage::noteOff (s + 2, note)});
     }
@@ -106,13 +106,12 @@ std::vector<Event> harmonics (double seconds)
     second, by string channel: cost against the number of sounding strings. */
 std::vector<Event> heldStrings (double seconds, int strings)
 {
-    const int open[6] = {52, 57, 62, 67, 71, 76};
     std::vector<Event> e;
     for (double t = 0.0; t + 0.5 <= seconds; t += 0.5)
         for (int s = 0; s < strings; ++s)
         {
-            e.push_back ({t, juce::MidiMessage::noteOn (s + 2, open[s] + 3, (juce::uint8) 100)});
-            e.push_back ({t + 0.48, juce::MidiMessage::noteOff (s + 2, open[s] + 3)});
+            e.push_back ({t, juce::MidiMessage::noteOn (s + 2, OpenNote[s] + 3, (juce::uint8) 100)});
+            e.push_back ({t + 0.48, juce::MidiMessage::noteOff (s + 2, OpenNote[s] + 3)});
         }
     return e;
 }

@@ -1,24 +1,18 @@
 #pragma once
 
+#include "GuitarConstants.h"
+
 namespace tovalin
 {
-/** The engine's fixed rate: the processor converts to and from the host's. */
-constexpr int EngineSampleRate = 44100;
-
 /** Scale length in metres; string positions are measured from the bridge. */
 constexpr double ScaleLength = 0.648;
-
-constexpr int EngineStringCount = 6;
-
-/** Fret positions per string, fret 0 (the open string) included. */
-constexpr int StringFretCount[EngineStringCount] = {19, 19, 19, 19, 18, 18};
 
 /** Rows of the fret shape tables beyond the playable frets: the harmonic touch sits up
     to 12 frets above the fretted one, and a bend reaches 3 frets above it. */
 constexpr int ExtraFretRows = 12;
 
 /** Mode counts per sound precision (0..2) and string. */
-constexpr int ModeCountTable[3][EngineStringCount] = {
+constexpr int ModeCountTable[3][StringCount] = {
     {76, 80, 80, 64, 60, 48},
     {92, 96, 96, 72, 64, 48},
     {160, 112, 112, 76, 64, 48},

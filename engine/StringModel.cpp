@@ -36,10 +36,10 @@ StringModel::StringModel (int n, int frets, StringParams* params)
       fretCos (frets + ExtraFretRows, n), fretPinSin (frets, n), fretPinCos (frets, n), pluckShapeRest (n),
       palmSinRest (n), palmCosRest (n), inputGain (n), fretShape (n), pluckShape (n), touchShape (n), fretShapeCos (n),
       touchShapeCos (n), pluckInput (n), fretInput (n), touchInput (n), twangWeight (n),
-      fretMover (n, 44100.0f, moverStep, fretMoverDepth, fretShape.data(), fretShapeCos.data(), fretInput.data(),
-                 inputGain.data()),
-      touchMover (n, 44100.0f, moverStep, touchMoverDepth, touchShape.data(), touchShapeCos.data(), touchInput.data(),
-                  inputGain.data())
+      fretMover (n, (float) EngineSampleRate, moverStep, fretMoverDepth, fretShape.data(), fretShapeCos.data(),
+                 fretInput.data(), inputGain.data()),
+      touchMover (n, (float) EngineSampleRate, moverStep, touchMoverDepth, touchShape.data(), touchShapeCos.data(),
+                  touchInput.data(), inputGain.data())
 {
     modes.params = params;
     std::memset (fretSin.data(), 0, sizeof (float) * (size_t) fretSin.rows() * (size_t) n);
@@ -51,7 +51,7 @@ StringModel::StringModel (int n, int frets, StringParams* params)
     for (int i = 0; i < n; ++i)
         modes.waveNumber[i] = (float) ((i + 1) * 3.14159265358979323846 / L);
 
-    setSampleRate (44100.0f);
+    setSampleRate ((float) EngineSampleRate);
     computeShapes (*this, false);
     fretMover.initSteps (modes.waveNumber.data());
     touchMover.initSteps (modes.waveNumber.data());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GuitarConstants.h"
 #include "StringParams.h"
 #include "Vector.h"
 #include "Vibrato.h"
@@ -54,7 +55,7 @@ public:
     float crossfadeLength = 0;
     std::string stringSetName;
     ModalData modes;
-    float sampleRate = 44100.0f;
+    float sampleRate = (float) EngineSampleRate;
     int modeCount;
     int fretCount;
     unsigned char pluckShapeModified = 1;

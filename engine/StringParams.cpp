@@ -129,7 +129,7 @@ void recomputeParams (StringParams& p, const SoundControls& c, const StringPrefe
 
     recomputeEffectParams (p, c, prefs);
     p.twangDecayRatio = std::exp (-(c.twang - 0.5f)) * 50.0f;
-    p.strumSamples = (int) std::lround ((0.06 - 0.04 * c.strummingSpeed) * 44100.0);
+    p.strumSamples = (int) std::lround ((0.06 - 0.04 * c.strummingSpeed) * EngineSampleRate);
 }
 
 } // namespace tovalin

@@ -139,7 +139,7 @@ void computeCoefficients (StringModel& model)
 {
     const int n = model.modeCount;
     const StringParams& p = *model.modes.params;
-    const double rate = 44100.0;
+    const double rate = EngineSampleRate;
     const double mu = p.linearDensity;
 
     for (int i = 0; i < n; ++i)

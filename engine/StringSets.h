@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GuitarConstants.h"
+
 #include <string>
 
 namespace tovalin
@@ -21,7 +23,7 @@ struct StringSetRow
 struct StringSet
 {
     const char* name;
-    StringSetRow rows[6];
+    StringSetRow rows[StringCount];
 };
 
 constexpr float StringSetModulusScale = 1.0f;

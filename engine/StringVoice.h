@@ -72,7 +72,7 @@ public:
     float gainFrom = 0, gainTo = 0, gainDelta = 0;
     float gain = 0;
     float pluckForce = 0, fretForce = 0, dampingForce = 0, touchForce = 0;
-    float sampleRate = 44100.0f;
+    float sampleRate = (float) EngineSampleRate;
 
     /** Modes updated at once: 4, 8 (AVX2) or 16 (AVX-512), the widest the processor
         has by default; the narrower paths stay available (the tests compare them). */

@@ -103,7 +103,7 @@ void ActionMapper2::bendOnAftertouch (int pressure) noexcept
     if (! processor.bendsOnAftertouch())
         return;
     bool holding = false;
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
         holding = holding || processor.currentFingering().note[s] != -1;
     processor.setParameterNotifyingHost (P::PitchBend, holding ? ((float) pressure / 127.0f + 1.0f) * 0.5f : 0.5f);
 }

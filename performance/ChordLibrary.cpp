@@ -31,7 +31,7 @@ ChordLibrary::ChordLibrary()
         e.root = row.root;
         e.mask = row.mask;
         nameChord (row.root, row.mask, nullptr, 0, e.voicing.name, sizeof (e.voicing.name));
-        for (int s = 0; s < 6; ++s)
+        for (int s = 0; s < StringCount; ++s)
         {
             e.voicing.fret[s] = row.fret[s];
             e.voicing.kind[s] = row.fret[s] != -1 ? 0 : 3;

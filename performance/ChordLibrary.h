@@ -2,6 +2,8 @@
 
 #include "ChordNames.h"
 
+#include "engine/GuitarConstants.h"
+
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -12,9 +14,9 @@ namespace tovalin
 struct ChordVoicing
 {
     char name[ChordNameCapacity] = {};
-    int fret[6] = {-1, -1, -1, -1, -1, -1};
+    int fret[StringCount] = {-1, -1, -1, -1, -1, -1};
     /** The state each string takes when strummed: 0 (chord) played, 3 (free) not. */
-    int kind[6] = {3, 3, 3, 3, 3, 3};
+    int kind[StringCount] = {3, 3, 3, 3, 3, 3};
     bool noChord = true;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/GuitarConstants.h"
+
 // The chord shapes the keyboard channel recognises, and the voicings fixed by the
 // guitar's own practice (the low-E shapes and a few well-known positions). The rest of
 // the chord table is searched from these by tools/chords and kept in ChordTable.inc.
@@ -18,7 +20,7 @@ constexpr int ChordShapeMasks[ChordShapeCount] = {
 struct ChordRow
 {
     int root, mask;
-    int fret[6];
+    int fret[StringCount];
 };
 
 /** Voicings taken as they are rather than searched. */

@@ -9,7 +9,7 @@ Fingering::Fingering()
     chordName.reserve (ChordNameCapacity); // the audio thread writes names without allocating
     for (int s = 0; s < StringCount; ++s)
     {
-        highestNote[s] = OpenNote[s] + FretCount[s] - 1;
+        highestNote[s] = OpenNote[s] + StringFretCount[s] - 1;
         note[s] = -1;
         fret[s] = -1;
         state[s] = StringState::Free;

@@ -1,12 +1,22 @@
 #pragma once
 
-#include "GuitarConstants.h"
+#include "engine/GuitarConstants.h"
 
 #include <atomic>
 #include <string>
 
 namespace tovalin
 {
+/** How a string is being played. */
+enum class StringState
+{
+    Chord = 0,
+    Single = 1,
+    Legato = 2,
+    Free = 3,
+    Sustained = 4
+};
+
 /** Where each string is played, published by the audio thread and polled by the
     fretboard view and the renderer's trace. Plain integers: a torn read costs one
     redraw, never a crash. */

@@ -1,6 +1,6 @@
 #include "Guitarist.h"
 
-#include "GuitarConstants.h"
+#include "engine/GuitarConstants.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -54,7 +54,7 @@ void TranscriptionPerStringMode::noteOn (const juce::MidiMessage& message) noexc
     const int note = message.getNoteNumber();
     guitarist.countKeyDown (note);
     const int fret = note - OpenNote[s];
-    if (fret < 0 || fret >= FretCount[s])
+    if (fret < 0 || fret >= StringFretCount[s])
         return;
     guitarist.getFingering().setString (s, note, fret, StringState::Single);
     guitarist.playString (message.getVelocity(), s, fret, false, false);
@@ -87,7 +87,7 @@ void Guitarist::singleNoteOn (int n, int velocity) noexcept
             const int distance = std::abs (fingering.note[s] - n);
             const int fret = n - OpenNote[s];
             // A free string has note -1 and never qualifies.
-            if (fingering.note[s] != -1 && distance >= 1 && distance <= 3 && fret >= 0 && fret < FretCount[s])
+            if (fingering.note[s] != -1 && distance >= 1 && distance <= 3 && fret >= 0 && fret < StringFretCount[s])
             {
                 scheduleString (s, n, fret, velocity, chordDetectionDelay, (int) StringState::Legato);
                 return;

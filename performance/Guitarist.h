@@ -105,8 +105,8 @@ public:
     /** Samples at 44 100 Hz that a strum spreads over ("Strumming speed"). */
     int strumSamples() const noexcept { return params != nullptr ? (*params)[0].strumSamples : 0; }
 
-    using Voices = std::array<std::unique_ptr<StringVoice>, 6>;
-    using Params = std::array<StringParams, 6>;
+    using Voices = std::array<std::unique_ptr<StringVoice>, StringCount>;
+    using Params = std::array<StringParams, StringCount>;
 
     /** Links the strings; again whenever the processor rebuilds them. */
     void setStrings (Voices* voices, Params* params, const VelocityMapper* velocityMapper) noexcept;

@@ -1,5 +1,5 @@
-#include "GuitarConstants.h"
 #include "Guitarist.h"
+#include "engine/GuitarConstants.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -10,10 +10,11 @@ namespace tovalin
 {
 namespace
 {
-    constexpr double positionGain[6] = {1.0, 0.9, 0.8, 0.8, 0.8, 0.8};
-    constexpr double downAccents[4][6] = {
+    constexpr double positionGain[StringCount] = {1.0, 0.9, 0.8, 0.8, 0.8, 0.8};
+    constexpr double downAccents[4][StringCount] = {
         {0, 0, 0, 1, 1, 0}, {0, 0, 1, 1, 1, 0}, {0, 1, 1, 1, 1, 0}, {1, 1, 1, 1, 1, 1}};
-    constexpr double upAccents[4][6] = {{0, 0, 0, 1, 1, 0}, {0, 0, 0, 1, 1, 1}, {0, 0, 1, 1, 1, 1}, {1, 1, 1, 1, 1, 1}};
+    constexpr double upAccents[4][StringCount] = {
+        {0, 0, 0, 1, 1, 0}, {0, 0, 0, 1, 1, 1}, {0, 0, 1, 1, 1, 1}, {1, 1, 1, 1, 1, 1}};
 
     int accentLevel (int velocity) noexcept { return velocity < 64 ? 0 : velocity < 77 ? 1 : velocity < 90 ? 2 : 3; }
 
@@ -91,7 +92,7 @@ void TranscriptionChordsMode::noteOn (int note, int velocity) noexcept
     ChordVoicing v = *r.voicing;
 
     // Bass notes below the chord go on free strings below its lowest string.
-    int first = 6;
+    int first = StringCount;
     for (int s = 0; s < StringCount; ++s)
         if (v.fret[s] != -1 && v.kind[s] == 0)
         {
@@ -255,12 +256,12 @@ void TranscriptionChordsMode::strum (const ChordVoicing& v, int velocity, bool a
     if (n == 0)
         return;
 
-    double weight[6] = {1, 1, 1, 1, 1, 1};
+    double weight[StringCount] = {1, 1, 1, 1, 1, 1};
     if (accent)
     {
         const double* row = (up ? upAccents : downAccents)[accentLevel (velocity)];
         for (int j = 0; j < n; ++j)
-            weight[j] = row[6 - n + j];
+            weight[j] = row[StringCount - n + j];
     }
     // Always counted at 44 100 samples a second; rounded as single precision, halves to even.
     const int spread = g.strumSamples();

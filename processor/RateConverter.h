@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../engine/GuitarConstants.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <algorithm>
@@ -15,7 +17,7 @@ namespace tovalin
 class RateConverter
 {
 public:
-    static constexpr int EngineRate = 44100;
+    static constexpr int EngineRate = EngineSampleRate;
     /** The most engine samples one chunk of the block loop renders. */
     static constexpr int MaxChunk = 9000;
 

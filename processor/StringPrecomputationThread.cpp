@@ -43,7 +43,7 @@ void StringPrecomputationThread::run()
 void StringPrecomputationThread::recomputePass()
 {
     int generation = 0;
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         // The string is computed on its work model and a private copy of its
         // parameters, holding no lock of the processor's, so that nothing ever waits
@@ -105,7 +105,7 @@ void StringPrecomputationThread::installIfReady() noexcept
     // A change of string set releases the strings once: releasing them again at every
     // later string would restart fades already under way.
     bool released = false;
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         StringParams& shared = processor.stringParams[(size_t) s];
         const float velocityGain = shared.velocityGain; // the performer's, not ours

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../engine/GuitarConstants.h"
 #include "../engine/StringParams.h"
 
 #include <juce_core/juce_core.h>
@@ -57,8 +58,8 @@ private:
     TovalinPlugin& processor;
     /** The thread's own copy of each string's parameters: computed here, handed to the
         processor at the install, never read from the audio thread's copy. */
-    std::array<StringParams, 6> computedParams;
-    std::array<SoundControls, 6> computedControls;
+    std::array<StringParams, StringCount> computedParams;
+    std::array<SoundControls, StringCount> computedControls;
     int computedGeneration = 0;
     // The computed set's hand-over: Ready publishes it to the audio thread, which takes
     // it (Installing) and gives the work models back (Empty).

@@ -136,10 +136,10 @@ struct TovalinPlugin::ChunkClient
 
     bool render (int pos, int len) noexcept
     {
-        StringVoice* v[6];
-        for (int s = 0; s < 6; ++s)
+        StringVoice* v[StringCount];
+        for (int s = 0; s < StringCount; ++s)
             v[s] = processor.voices[(size_t) s].get();
-        return renderVoices (v, 6, len, mix, pos);
+        return renderVoices (v, StringCount, len, mix, pos);
     }
 };
 
@@ -161,7 +161,7 @@ TovalinPlugin::TovalinPlugin()
     velocityMapper.rebuildExcitation (excitation * excitation * excitation * excitation * excitation);
 
     const SoundControls controls = currentSoundControls();
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         stringParams[(size_t) s].stringIndex = s;
         recomputeStringParams (stringParams[(size_t) s], controls);
@@ -212,7 +212,7 @@ void TovalinPlugin::buildStrings (bool restart)
     {
         const juce::ScopedLock sl (stringsLock);
         currentLevel = level;
-        for (int s = 0; s < 6; ++s)
+        for (int s = 0; s < StringCount; ++s)
         {
             const int modes = ModeCountTable[level][s];
             const int frets = StringFretCount[s];
@@ -250,7 +250,7 @@ void TovalinPlugin::initializeStrings()
     // render the same samples.
     precomputationThread.discardRequest();
     const SoundControls controls = currentSoundControls();
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         voices[(size_t) s]->setSampleRate ((float) EngineSampleRate);
         workModels[(size_t) s]->setSampleRate ((float) EngineSampleRate);
@@ -505,7 +505,7 @@ void TovalinPlugin::applyPlayingParameter (int id, float x) noexcept
     switch (id)
     {
         case P::Volume:
-            for (int s = 0; s < 6; ++s)
+            for (int s = 0; s < StringCount; ++s)
             {
                 recomputeVolume (stringParams[(size_t) s], x);
                 voices[(size_t) s]->updateGain();

@@ -309,10 +309,10 @@ public:
     Fingering fingering;
     Guitarist guitarist{fingering};
     /** String 0 is the lowest. Guarded by stringsLock; swapped under the callback lock. */
-    std::array<std::unique_ptr<StringVoice>, 6> voices;
-    std::array<std::unique_ptr<StringModel>, 6> liveModels;
+    std::array<std::unique_ptr<StringVoice>, StringCount> voices;
+    std::array<std::unique_ptr<StringModel>, StringCount> liveModels;
     /** The precomputation thread's work copies. */
-    std::array<std::unique_ptr<StringModel>, 6> workModels;
+    std::array<std::unique_ptr<StringModel>, StringCount> workModels;
     /** Incremented whenever buildStrings replaces the voices and models. */
     std::atomic<int> stringsGeneration{0};
     std::unique_ptr<GenericPresetLibrary> presetLibrary;
@@ -326,7 +326,7 @@ public:
                                               if (presetLibrary != nullptr)
                                                   presetLibrary->selectByName (name);
                                           }};
-    std::array<StringParams, 6> stringParams;
+    std::array<StringParams, StringCount> stringParams;
     juce::CriticalSection stringsLock;
     RateConverter rateConverter;
     StringPrecomputationThread precomputationThread{*this};

@@ -34,13 +34,13 @@ TEST (BodyDecay, RenderedPartialsDecayAsTheGuitarsAdmittanceSays)
         SCOPED_TRACE (design.name);
         const AdmittanceTable table = library.findGuitar (design.name)->admittanceTable();
         std::printf ("%s, %s strings: T60 (s) of each partial up to 4 kHz, rendered\n", design.name, c.strings);
-        for (int s = 0; s < 6; ++s)
+        for (int s = 0; s < StringCount; ++s)
         {
             SoundControls controls;
             controls.stringType = c.strings;
             StringRig rig (s, 2, controls, {}, &table);
             rig.play (0, 100);
-            const std::vector<float> y = rig.render (44100 * 3);
+            const std::vector<float> y = rig.render (EngineSampleRate * 3);
 
             constexpr size_t window = 2048;
             const size_t start = 11025;

@@ -1,4 +1,5 @@
 #include "engine/Forces.h"
+#include "engine/GuitarConstants.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ namespace
 ForcePlucking makePluck (int level = 100)
 {
     static ExcitationTable table;
-    return ForcePlucking (table.frictions[level], table.gestures[level], 44100.0f);
+    return ForcePlucking (table.frictions[level], table.gestures[level], (float) EngineSampleRate);
 }
 } // namespace
 
@@ -33,14 +34,14 @@ TEST (Forces, APluckNeverReleasedByEnergyFinishesAfter4410Samples)
     // the energy never passes the threshold and the cycle ends at its limit.
     static ExcitationTable table;
     const GestureRecord& g = table.gestures[60];
-    ForcePlucking pluck (table.frictions[60], g, 44100.0f);
+    ForcePlucking pluck (table.frictions[60], g, (float) EngineSampleRate);
     double y = 0.0;
     int calls = 0;
     while (! pluck.finished && calls < 10000)
     {
         pluck.compute ((float) y);
         if (pluck.phase == 1 && y < g.maxTravel)
-            y += g.driveSpeed / 44100.0;
+            y += g.driveSpeed / (double) EngineSampleRate;
         ++calls;
     }
     EXPECT_TRUE (pluck.finished);
@@ -87,7 +88,7 @@ TEST (Forces, RestartGivesTwoFurtherCycles)
 
 TEST (Forces, TheFretForceIsZeroForThreeSamplesThenPinches)
 {
-    ForceFret fret (44100.0f, 49000.0f);
+    ForceFret fret ((float) EngineSampleRate, 49000.0f);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ (fret.compute (0.001f), 0.0f) << i;
     float f = 0;
@@ -95,7 +96,7 @@ TEST (Forces, TheFretForceIsZeroForThreeSamplesThenPinches)
         f = fret.compute (0.001f);
     EXPECT_LT (f, 0.0f) << "a string held above the rest line is pushed back down";
     float g = 0;
-    ForceFret below (44100.0f, 49000.0f);
+    ForceFret below ((float) EngineSampleRate, 49000.0f);
     for (int i = 0; i < 2003; ++i)
         g = below.compute (-0.001f);
     EXPECT_GT (g, 0.0f);
@@ -103,7 +104,7 @@ TEST (Forces, TheFretForceIsZeroForThreeSamplesThenPinches)
 
 TEST (Forces, ALiftedFretForceFinishesAfterItsLiftDuration)
 {
-    ForceFret fret (44100.0f, 1025.0f);
+    ForceFret fret ((float) EngineSampleRate, 1025.0f);
     for (int i = 0; i < 100; ++i)
         fret.compute (0.0f);
     fret.lift();
@@ -118,7 +119,7 @@ TEST (Forces, ALiftedFretForceFinishesAfterItsLiftDuration)
 
 TEST (Forces, TheHarmonicTouchLasts10000SamplesAndThePalmStays)
 {
-    ForcePalm harmonic (1, 44100.0f, 500.0f, 0.01f, 10000);
+    ForcePalm harmonic (1, (float) EngineSampleRate, 500.0f, 0.01f, 10000);
     int calls = 0;
     while (! harmonic.finished && calls < 20000)
     {
@@ -127,7 +128,7 @@ TEST (Forces, TheHarmonicTouchLasts10000SamplesAndThePalmStays)
     }
     EXPECT_EQ (calls, 10002);
 
-    ForcePalm palm (0, 44100.0f, 260.0f, 0.01f, 0);
+    ForcePalm palm (0, (float) EngineSampleRate, 260.0f, 0.01f, 0);
     for (int i = 0; i < 50000; ++i)
         palm.compute (0.0f);
     EXPECT_FALSE (palm.finished);
@@ -135,7 +136,7 @@ TEST (Forces, TheHarmonicTouchLasts10000SamplesAndThePalmStays)
 
 TEST (Forces, TheDampingForceCounts2205SamplesAndAppliesNothing)
 {
-    DummyDampingForce damping (44100.0f);
+    DummyDampingForce damping ((float) EngineSampleRate);
     for (int i = 0; i < 2204; ++i)
     {
         EXPECT_EQ (damping.compute (1.0f), 0.0f);

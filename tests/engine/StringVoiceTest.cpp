@@ -10,7 +10,7 @@ using namespace tovalin::lab;
 
 TEST (StringVoice, APluckedStringRingsAndDecays)
 {
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         StringRig rig (s);
         rig.play (0, 100);
@@ -144,7 +144,7 @@ TEST (StringVoice, InterleavedRenderingEqualsOneAfterAnother)
     auto makeSet = []
     {
         std::vector<std::unique_ptr<StringRig>> rigs;
-        for (int s = 0; s < 6; ++s)
+        for (int s = 0; s < StringCount; ++s)
         {
             rigs.push_back (std::make_unique<StringRig> (s));
             rigs.back()->play (s, 40 + 15 * s);
@@ -157,8 +157,8 @@ TEST (StringVoice, InterleavedRenderingEqualsOneAfterAnother)
     std::vector<float> sequential (4096, 0.0f), interleaved (4096, 0.0f);
     for (auto& rig : a)
         rig->voice->render (4096, sequential.data(), 0);
-    StringVoice* voices[6];
-    for (int s = 0; s < 6; ++s)
+    StringVoice* voices[StringCount];
+    for (int s = 0; s < StringCount; ++s)
         voices[s] = b[(size_t) s]->voice.get();
     EXPECT_TRUE (renderVoices (voices, 6, 4096, interleaved.data(), 0));
     EXPECT_EQ (sequential, interleaved);

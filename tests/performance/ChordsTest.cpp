@@ -1,6 +1,6 @@
+#include "engine/GuitarConstants.h"
 #include "performance/ChordLibrary.h"
 #include "performance/ChordShapes.h"
-#include "performance/GuitarConstants.h"
 #include "processor/TovalinPlugin.h"
 #include "tools/chords/ChordSearch.h"
 
@@ -46,18 +46,18 @@ struct Chords : ::testing::Test
 
     struct Strum
     {
-        std::array<int, 6> fret{-1, -1, -1, -1, -1, -1};
-        int first = -1;                // the string struck at once
-        std::array<int, 6> delay{};    // of the others, in samples
-        std::array<int, 6> velocity{}; // of the others
-        std::vector<int> order;        // strings as queued
+        std::array<int, StringCount> fret{-1, -1, -1, -1, -1, -1};
+        int first = -1;                          // the string struck at once
+        std::array<int, StringCount> delay{};    // of the others, in samples
+        std::array<int, StringCount> velocity{}; // of the others
+        std::vector<int> order;                  // strings as queued
     };
 
     /** The strum that the last note-on started. */
     Strum strum() const
     {
         Strum s;
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < StringCount; ++i)
             if (fingering.state[i] == StringState::Chord)
                 s.fret[(size_t) i] = fingering.fret[i];
         const DelayedEventQueue& q = guitarist.queue();
@@ -70,7 +70,7 @@ struct Chords : ::testing::Test
             s.order.push_back (e.string);
         }
         // Of the chord strings, the one not waiting in the queue was struck at once.
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < StringCount; ++i)
             if (fingering.state[i] == StringState::Chord &&
                 std::find (s.order.begin(), s.order.end(), i) == s.order.end())
                 s.first = i;
@@ -86,7 +86,7 @@ TEST_F (Chords, HeldNotesAreRecognisedNamedVoicedAndStrummed)
         std::vector<int> notes;
         bool inversions;
         const char* name;
-        std::array<int, 6> fret;
+        std::array<int, StringCount> fret;
     };
     const Case cases[] = {
         {{52, 56, 59}, false, "E", {0, 2, 2, 1, 0, 0}},        {{60, 64, 67}, false, "C", {-1, 3, 2, 0, 1, 0}},
@@ -109,7 +109,7 @@ TEST_F (Chords, HeldNotesAreRecognisedNamedVoicedAndStrummed)
             n += f != -1 ? 1 : 0;
         const int step = (int) std::lround (plugin.stringParams[0].strumSamples / (double) (n - 1));
         int j = 0;
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < StringCount; ++i)
             if (c.fret[(size_t) i] != -1)
             {
                 if (j == 0)
@@ -185,7 +185,7 @@ TEST_F (Chords, RestrumsAccentTheStringsByVelocityAndDirection)
     Strum s = strum();
     EXPECT_EQ (s.first, 0);
     EXPECT_EQ (s.order, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ (s.velocity, (std::array<int, 6>{0, 0, 0, 50, 50, 0}));
+    EXPECT_EQ (s.velocity, (std::array<int, StringCount>{0, 0, 0, 50, 50, 0}));
     playDue();
 
     // Upward and hard: every string, the first at full strength, the rest at 0.9, 0.8...
@@ -193,7 +193,8 @@ TEST_F (Chords, RestrumsAccentTheStringsByVelocityAndDirection)
     s = strum();
     EXPECT_EQ (s.first, 5);
     EXPECT_EQ (s.order, (std::vector<int>{4, 3, 2, 1, 0}));
-    EXPECT_EQ (s.velocity, (std::array<int, 6>{96, 96, 96, 96, 107, 0})) << "0.9 in single precision, truncated";
+    EXPECT_EQ (s.velocity, (std::array<int, StringCount>{96, 96, 96, 96, 107, 0}))
+        << "0.9 in single precision, truncated";
     playDue();
 
     // Striking a chord note again: the second-lowest strums up, any other down.
@@ -243,7 +244,7 @@ TEST_F (Chords, ANoteAlreadySoundingIsTakenIntoTheStrum)
     on (64); // a single note first
     playDue();
     int string = -1;
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
         if (fingering.note[s] == 64)
             string = s;
     ASSERT_EQ (string, 2);
@@ -288,7 +289,7 @@ TEST (ChordLibrary, EveryVoicingIsPlayableAndSoundsItsChord)
         const chords::VoicingCheck c = chords::checkVoicing (e.root, e.mask, e.voicing.fret);
         EXPECT_TRUE (c.inRange);
         EXPECT_TRUE (c.reachable);
-        for (int s = 0; s < 6; ++s)
+        for (int s = 0; s < StringCount; ++s)
             EXPECT_EQ (e.voicing.kind[s], e.voicing.fret[s] == -1 ? 3 : 0);
         bool fixed = false;
         for (const ChordRow& r : FixedChordRows)

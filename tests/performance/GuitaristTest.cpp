@@ -77,7 +77,7 @@ TEST_F (Transcription, NotesOutsideTheRangeAreIgnored)
     EXPECT_TRUE (guitarist.queue().empty());
     on (56, 3); // below string 1's open A
     on (60, 8); // no string on channel 8
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
         EXPECT_EQ (fingering.note[s], -1);
     on (52, 2); // string 0, at once
     EXPECT_EQ (fingering.fret[0], 0);
@@ -195,7 +195,7 @@ TEST_F (Playing, PalmAndHarmonicTouchesReachTheSoundingStrings)
     perString (3, 0);
     perString (5, 7);
     plugin.guitarist.setPalm (true);
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
         EXPECT_EQ (voice (s).touch.has_value(), s == 0 || s == 3 || s == 5) << s;
     EXPECT_EQ (voice (0).touch->kind, 0);
     perString (1, 4); // a new note while palm is on is touched too
@@ -204,7 +204,7 @@ TEST_F (Playing, PalmAndHarmonicTouchesReachTheSoundingStrings)
     plugin.guitarist.setHarmonics (false); // not the current touch: nothing happens
     EXPECT_TRUE (voice (0).touch);
     plugin.guitarist.setPalm (false);
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
         EXPECT_FALSE (voice (s).touch) << s;
 
     plugin.guitarist.setHarmonics (true);

@@ -39,7 +39,7 @@ struct Host
     void playOnEveryString()
     {
         juce::MidiBuffer midi;
-        for (int s = 0; s < 6; ++s)
+        for (int s = 0; s < StringCount; ++s)
             midi.addEvent (juce::MidiMessage::noteOn (s + 2, OpenNoteFor (s) + 3, (juce::uint8) 100), s * 10);
         block (midi);
     }
@@ -80,7 +80,7 @@ double largestStep (const std::vector<float>& y, size_t from, size_t to)
 TEST (StringLifecycle, AFirstPreparationComputesEveryStringAndTheyPlay)
 {
     Host host;
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         const StringModel& live = *host.plugin.liveModels[(size_t) s];
         EXPECT_GT (live.modes.decayTime[0], 0.1f) << s;
@@ -138,7 +138,7 @@ TEST (StringLifecycle, AStringSetChangeReleasesAllStrings)
     EXPECT_TRUE (host.allIdle()); // (the body and room still ring for a while)
     ASSERT_TRUE (host.renderUntilInstallCount (installs + 6));
     const juce::ScopedLock sl (host.plugin.stringsLock);
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
         EXPECT_EQ (host.plugin.liveModels[(size_t) s]->stringSetName, "Steel");
 }
 
@@ -170,7 +170,7 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
             // block: a block takes the callback lock, which comes first in the order.
             const juce::ScopedLock sl (host.plugin.stringsLock);
             settled = true;
-            for (int s = 0; s < 6; ++s)
+            for (int s = 0; s < StringCount; ++s)
             {
                 StringParams expected = host.plugin.stringParams[(size_t) s];
                 host.plugin.recomputeStringParams (expected, second);
@@ -187,7 +187,7 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
     }
     EXPECT_TRUE (settled) << "every live string is computed from the second values";
     const juce::ScopedLock sl (host.plugin.stringsLock);
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         StringParams p = host.plugin.stringParams[(size_t) s];
         host.plugin.recomputeStringParams (p, second);
@@ -200,7 +200,7 @@ TEST (StringLifecycle, ASoundPrecisionChangeRebuildsTheStrings)
     Host host;
     host.plugin.setPreference ("performanceLevel", 0);
     host.plugin.buildStrings (true);
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         EXPECT_EQ (host.plugin.voices[(size_t) s]->modeCount, ModeCountTable[0][s]);
         EXPECT_GT (host.plugin.liveModels[(size_t) s]->modes.decayTime[0], 0.1f);
@@ -434,7 +434,7 @@ TEST (StringLifecycle, MoverSettingsFromAnotherThreadArriveWhole)
     audio.join();
     host.block();
     const juce::ScopedLock sl (host.plugin.stringsLock);
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < StringCount; ++s)
     {
         const Vibrato& mover = host.plugin.liveModels[(size_t) s]->fretMover;
         EXPECT_GT (mover.bendTarget, 0.0f) << s;

@@ -358,7 +358,7 @@ TEST (SoundData, EveryGuitarGivesItsStringsTheirDecayTimes)
         const bool steelBody = hasSteelBody (i);
         const AdmittanceTable table = library.findGuitar (Guitars[i].name)->admittanceTable();
         for (const char* set : {"Nylon", "Steel"})
-            for (int s = 0; s < 6; ++s)
+            for (int s = 0; s < StringCount; ++s)
             {
                 SoundControls controls;
                 controls.stringType = set;
@@ -392,7 +392,7 @@ TEST (SoundData, DecayTimesStayFiniteAcrossImpedance)
     {
         const AdmittanceTable table = library.findGuitar (Guitars[i].name)->admittanceTable();
         for (float impedance : {0.0f, 1.0f})
-            for (int s = 0; s < 6; ++s)
+            for (int s = 0; s < StringCount; ++s)
             {
                 SoundControls controls;
                 controls.impedance = impedance;

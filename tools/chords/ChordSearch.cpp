@@ -1,6 +1,6 @@
 #include "ChordSearch.h"
 
-#include "performance/GuitarConstants.h"
+#include "engine/GuitarConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,7 +71,7 @@ VoicingCheck checkVoicing (int root, int mask, const int* fret)
     c.inChord = true;
     for (int s = 0; s < StringCount; ++s)
     {
-        if (fret[s] < -1 || fret[s] >= FretCount[s])
+        if (fret[s] < -1 || fret[s] >= StringFretCount[s])
             c.inRange = false;
         if (fret[s] < 0)
             continue;
@@ -160,7 +160,7 @@ bool searchVoicing (int root, int mask, int* best)
         for (int s = 0; s < StringCount; ++s)
         {
             options[s].push_back (-1);
-            for (int f = 0; f < FretCount[s]; ++f)
+            for (int f = 0; f < StringFretCount[s]; ++f)
                 if ((f == 0 || (f >= window && f <= window + 4)) && (chord & (1 << ((OpenNote[s] + f) % 12))))
                     options[s].push_back (f);
         }

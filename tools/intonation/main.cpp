@@ -124,7 +124,7 @@ int main (int argc, char** argv)
 
     std::string table;
     for (const bool nylon : {true, false})
-        for (int s = 0; s < EngineStringCount; ++s)
+        for (int s = 0; s < StringCount; ++s)
         {
             std::set<int> counts;
             for (int level = 0; level < 3; ++level)

@@ -6,6 +6,7 @@
 // shoebox rooms give image-source early reflections and a decaying octave-band tail.
 // Deterministic: the same seeds give the same bytes.
 
+#include "engine/GuitarConstants.h"
 #include "engine/SoundDataFormat.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 
 namespace tovalin::sounddata
 {
-constexpr double SampleRate = 44100.0;
+constexpr double SampleRate = EngineSampleRate;
 constexpr double AdmittanceScale = 14194.0; // table units per s/kg of bridge mobility
 constexpr uint64_t SeedBase = 0x6A09E667F3BCC909ull;
 
