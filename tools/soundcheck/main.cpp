@@ -4,10 +4,11 @@
 // air resonance under the note and the brightness as the note evolves.
 //
 //   tovalin-soundcheck [--guitar N] [--strings Nylon|Steel] [--excitation finger|pick]
-//                      [--color X] [--impedance X] [--seconds S] [--generated]
+//                      [--color X] [--impedance X] [--seconds S] [--generated] [--string-only]
 //
 // --generated measures the generator's data instead of the embedded ones (for trying a
-// design before writing data/sound-data.bin).
+// design before writing data/sound-data.bin); --string-only measures the strings' force
+// on the bridge, before the body.
 
 #include "engine/SoundLibrary.h"
 #include "engine/StringConstants.h"
@@ -100,13 +101,14 @@ struct Options
     float color = 0.5f, impedance = 0.5f;
     double seconds = 4.0;
     bool generated = false;
+    bool stringOnly = false;
 };
 
 int usage()
 {
     std::fprintf (stderr, "usage: tovalin-soundcheck [--guitar 0-8] [--strings Nylon|Steel] "
                           "[--excitation finger|pick] [--color X] [--impedance X] [--seconds S] "
-                          "[--generated]\n");
+                          "[--generated] [--string-only]\n");
     return 2;
 }
 
@@ -133,6 +135,8 @@ int main (int argc, char** argv)
             o.seconds = std::atof (argv[++i]);
         else if (a == "--generated")
             o.generated = true;
+        else if (a == "--string-only")
+            o.stringOnly = true;
         else
             return usage();
     }
@@ -187,7 +191,9 @@ int main (int argc, char** argv)
                     StringRig rig (note.string, 2, controls, {}, &table);
                     rig.table.build (std::strcmp (excitation, "pick") == 0 ? 1.0 : 0.0);
                     rig.play (note.fret, 100);
-                    const std::vector<float> y = convolve (rig.render ((int) (o.seconds * EngineSampleRate)), body);
+                    std::vector<float> y = rig.render ((int) (o.seconds * EngineSampleRate));
+                    if (! o.stringOnly)
+                        y = convolve (y, body);
                     const double f0 = openStringFrequency (note.string) * std::pow (2.0, note.fret / 12.0);
                     std::vector<double> partials;
                     for (int n = 0; n < PartialsShown; ++n)
