@@ -34,12 +34,14 @@ float DummyDampingForce::compute (float) noexcept
 // ---------------------------------------------------------------------------------
 // Excitation endpoints and table
 
-// m, Q, vd, k, dr, maxTravel, spare, amplitude
-const GestureRecord ExcitationEndpoints::pickSoftGesture = {0.0849f,  0.44f,  0.168f, 5112,
-                                                            0.00043f, 0.005f, 2.74f,  0.5f};
-const GestureRecord ExcitationEndpoints::pickHardGesture = {0.0804f, 0.4f, 0.178f, 5298, 0.003f, 0.005f, 5.13f, 1.0f};
-const GestureRecord ExcitationEndpoints::fingerSoftGesture = {0.0054f, 3.0f, 0.17f, 7520, 0.00043f, 0.005f, 300, 0.5f};
-const GestureRecord ExcitationEndpoints::fingerHardGesture = {0.0052f, 4.0f, 0.18f, 7730, 0.003f, 0.005f, 600, 1.0f};
+// m, Q, vd, k, dr, maxTravel, releaseTime, amplitude. A finger lets go over a fraction of a
+// millisecond, which keeps its attack rounder than a pick's.
+const GestureRecord ExcitationEndpoints::pickSoftGesture = {0.0849f, 0.44f, 0.168f, 5112, 0.00043f, 0.005f, 0.0f, 0.5f};
+const GestureRecord ExcitationEndpoints::pickHardGesture = {0.0804f, 0.4f, 0.178f, 5298, 0.003f, 0.005f, 0.0f, 1.0f};
+const GestureRecord ExcitationEndpoints::fingerSoftGesture = {0.0054f,  3.0f,   0.17f,   7520,
+                                                              0.00043f, 0.005f, 0.0005f, 0.5f};
+const GestureRecord ExcitationEndpoints::fingerHardGesture = {0.0052f, 4.0f,   0.18f,   7730,
+                                                              0.003f,  0.005f, 0.0004f, 1.0f};
 
 // sigma0, sigma1, mu_s, mu_d, fN, vs, breakawayRatio
 const FrictionRecord ExcitationEndpoints::pickSoftFriction = {5313, 0.000258f, 1.48f, 1.12f, 100, 0.08f, 0.5f};
@@ -58,9 +60,10 @@ namespace
         return r;
     }
 
-    float GestureRecord::*const gestureFields[] = {
-        &GestureRecord::mass,         &GestureRecord::quality,   &GestureRecord::driveSpeed, &GestureRecord::stiffness,
-        &GestureRecord::releaseDepth, &GestureRecord::maxTravel, &GestureRecord::spare,      &GestureRecord::amplitude};
+    float GestureRecord::*const gestureFields[] = {&GestureRecord::mass,         &GestureRecord::quality,
+                                                   &GestureRecord::driveSpeed,   &GestureRecord::stiffness,
+                                                   &GestureRecord::releaseDepth, &GestureRecord::maxTravel,
+                                                   &GestureRecord::releaseTime,  &GestureRecord::amplitude};
     float FrictionRecord::*const frictionFields[] = {
         &FrictionRecord::bristleStiffness, &FrictionRecord::bristleDamping, &FrictionRecord::staticFriction,
         &FrictionRecord::dynamicFriction,  &FrictionRecord::normalForce,    &FrictionRecord::stribeckVelocity,
@@ -114,6 +117,7 @@ void ForcePlucking::restart() noexcept
     F = 0;
     phase = 0;
     count = 0;
+    releaseLeft = -1;
 }
 
 float ForcePlucking::compute (float yIn) noexcept
@@ -121,9 +125,24 @@ float ForcePlucking::compute (float yIn) noexcept
     if (finished)
         return 0.0f;
 
+    if (phase == 3 && releaseLeft < 0)
+    {
+        releaseSteps = (int) std::lround ((double) gesture.releaseTime * rate);
+        releaseLeft = releaseSteps;
+        releaseForce = F;
+    }
+    if (phase == 3 && releaseLeft > 0)
+    {
+        // The contact lets go gradually: modes faster than the release are barely excited.
+        --releaseLeft;
+        F = releaseForce * (0.5 + 0.5 * std::cos (pi * (releaseSteps - releaseLeft) / (releaseSteps + 1.0)));
+        return (float) F;
+    }
+
     if (count >= maxCount || phase == 3)
     {
         F = 0;
+        releaseLeft = -1;
         if (repeats == 0)
             finished = 1;
         else

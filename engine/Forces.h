@@ -48,8 +48,8 @@ struct GestureRecord
     float stiffness;    // N/m
     float releaseDepth; // m
     float maxTravel;    // m
-    float spare;
-    float amplitude; // the voice's velocity gain is amplitude squared
+    float releaseTime;  // s: how long the contact takes to let go (a finger's flesh rolls off, a pick snaps)
+    float amplitude;    // the voice's velocity gain is amplitude squared
 };
 
 /** The four technique endpoints. */
@@ -106,6 +106,8 @@ private:
     double y1 = 0, y2 = 0, y3 = 0;
     double z = 0, w = 0, F = 0;
     double E = 0, previousE = 0, accumulated = 0;
+    int releaseSteps = 0, releaseLeft = -1; // the let-go ramp, not started while negative
+    double releaseForce = 0;
 };
 
 /** Two pads pulled along trajectories toward and past the string: the shared dynamics

@@ -72,19 +72,13 @@ void recomputeParams (StringParams& p, const SoundControls& c, const StringPrefe
     p.twangScale = r.twangScale;
     p.impedanceFactor = std::exp ((c.impedance - 0.5f) * 7.56f) * 14.09f;
 
-    const float colour = c.color;
-    float w, u;
-    if (p.nylon)
-    {
-        w = colour > 0.5f ? (colour - 0.5f) * 10.0f : colour - 0.5f;
-        u = 1.1f;
-    }
-    else
-    {
-        w = colour > 0.5f ? (colour - 0.5f) * 1.3f : colour - 0.5f;
-        u = 1.3f;
-    }
-    p.internalDamping = std::exp (w) * r.dampingBase * u;
+    // The string's own loss grows with the mode number, so it is what mellows a note as
+    // it rings. "Color" scales it twentyfold either way of its default, evenly over the
+    // whole travel (an exponent that only acted above the middle left half the control
+    // doing nothing).
+    constexpr float colorSpan = 5.9914646f; // ln 400
+    const float u = p.nylon ? 8.8f : 10.4f;
+    p.internalDamping = std::exp ((c.color - 0.5f) * colorSpan) * r.dampingBase * u;
 
     p.waveSpeed = waveSpeedFloat (s);
     p.waveSpeedDouble = waveSpeed (s);

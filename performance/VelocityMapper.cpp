@@ -8,10 +8,10 @@ namespace
 {
     void flatten (const FrictionRecord& f, const GestureRecord& g, float* out) noexcept
     {
-        const float values[15] = {
-            f.bristleStiffness, f.bristleDamping, f.staticFriction, f.dynamicFriction, f.normalForce,
-            f.stribeckVelocity, f.breakawayRatio, g.mass,           g.quality,         g.driveSpeed,
-            g.stiffness,        g.releaseDepth,   g.maxTravel,      g.spare,           g.amplitude};
+        const float values[15] = {f.bristleStiffness, f.bristleDamping,   f.staticFriction, f.dynamicFriction,
+                                  f.normalForce,      f.stribeckVelocity, f.breakawayRatio, g.mass,
+                                  g.quality,          g.driveSpeed,       g.stiffness,      g.releaseDepth,
+                                  g.maxTravel,        g.releaseTime,      g.amplitude};
         for (int i = 0; i < 15; ++i)
             out[i] = values[i];
     }

@@ -48,20 +48,40 @@ TEST (Forces, APluckNeverReleasedByEnergyFinishesAfter4410Samples)
     EXPECT_EQ (calls, 4411);
 }
 
-TEST (Forces, ReleaseByEnergyActsOneMoreSampleThenEnds)
+// A pick snaps off the string: the sample that releases still acts, the next returns 0
+// and ends. A finger's flesh rolls off: its force falls steadily to 0 over its release
+// time, then the pluck ends.
+TEST (Forces, ReleaseByEnergyLetsGoAtOnceForAPickAndOverItsReleaseTimeForAFinger)
 {
-    ForcePlucking pluck = makePluck (127);
-    int n = 0;
-    // The finger drags a string that follows freely: its energy passes the threshold.
-    while (pluck.phase != 3 && n < 4410)
+    for (const double excitation : {1.0, 0.0})
     {
-        pluck.compute (0.0f);
-        ++n;
+        ExcitationTable table;
+        table.build (excitation);
+        const GestureRecord& g = table.gestures[127];
+        ForcePlucking pluck (table.frictions[127], g, 44100.0f);
+        int n = 0;
+        // The finger drags a string that follows freely: its energy passes the threshold.
+        float last = 0.0f;
+        while (pluck.phase != 3 && n < 4410)
+        {
+            last = pluck.compute (0.0f);
+            ++n;
+        }
+        ASSERT_EQ (pluck.phase, 3) << "released by energy before the cycle limit";
+        EXPECT_FALSE (pluck.finished) << "the sample that releases still acts";
+        ASSERT_GT (std::abs (last), 0.0f);
+        const int rampSamples = (int) std::lround (g.releaseTime * 44100.0);
+        EXPECT_EQ (rampSamples > 1, excitation == 0.0) << "only the finger lets go gradually";
+        for (int i = 0; i < rampSamples; ++i)
+        {
+            const float f = pluck.compute (0.0f);
+            EXPECT_LE (std::abs (f), std::abs (last)) << i;
+            EXPECT_GT (std::abs (f), 0.0f) << i;
+            last = f;
+        }
+        EXPECT_EQ (pluck.compute (0.0f), 0.0f);
+        EXPECT_TRUE (pluck.finished);
     }
-    ASSERT_EQ (pluck.phase, 3) << "released by energy before the cycle limit";
-    EXPECT_FALSE (pluck.finished) << "the sample that releases still acts";
-    EXPECT_EQ (pluck.compute (0.0f), 0.0f);
-    EXPECT_TRUE (pluck.finished);
 }
 
 TEST (Forces, RestartGivesTwoFurtherCycles)

@@ -297,10 +297,14 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     auto plugin = std::make_unique<TovalinPlugin>();
-    plugin->setPlayConfigDetails (0, options.channels, options.rate, options.block);
-    if (plugin->getTotalNumOutputChannels() != options.channels)
+    // The instrument's layouts are mono and stereo; a file of more channels gets the
+    // same signal on every channel, as the processor copies its first channel over every
+    // channel of the buffer it is given.
+    const int playedChannels = std::min (options.channels, 2);
+    plugin->setPlayConfigDetails (0, playedChannels, options.rate, options.block);
+    if (plugin->getTotalNumOutputChannels() != playedChannels)
     {
-        err << "tovalin-render: the instrument cannot play into " << options.channels << " channels\n";
+        err << "tovalin-render: the instrument cannot play into " << playedChannels << " channels\n";
         return usageError;
     }
 
