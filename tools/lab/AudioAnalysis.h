@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -70,6 +71,79 @@ inline double peakFrequency (const std::vector<float>& x, size_t start, size_t l
     }
     return 0.5 * (a + b);
 }
+
+/** One Hann-windowed segment, windowed once: the same measurements as windowedMagnitude
+    and peakFrequency, for many frequencies of one segment at a fraction of their cost. */
+class WindowedSegment
+{
+public:
+    WindowedSegment (const std::vector<float>& x, size_t start, size_t length, double sampleRate)
+        : samples (length), rate (sampleRate)
+    {
+        for (size_t i = 0; i < length; ++i)
+            samples[i] = x[start + i] * (0.5 - 0.5 * std::cos (2.0 * pi * (double) i / (double) (length - 1)));
+    }
+
+    double magnitude (double f) const
+    {
+        double re = 0, im = 0, c = 1, s = 0;
+        const double w = 2.0 * pi * f / rate, cw = std::cos (w), sw = std::sin (w);
+        for (const double v : samples)
+        {
+            re += v * c;
+            im -= v * s;
+            const double nc = c * cw - s * sw;
+            s = s * cw + c * sw;
+            c = nc;
+        }
+        return std::sqrt (re * re + im * im) * 4.0 / (double) samples.size();
+    }
+
+    /** The strongest component within [lo, hi]: a coarse scan, then golden-section search. */
+    double peakFrequency (double lo, double hi) const
+    {
+        const int scan = 80;
+        double best = lo, bestMag = -1;
+        for (int i = 0; i <= scan; ++i)
+        {
+            const double f = lo + (hi - lo) * i / scan;
+            const double m = magnitude (f);
+            if (m > bestMag)
+            {
+                bestMag = m;
+                best = f;
+            }
+        }
+        double a = std::max (lo, best - (hi - lo) / scan), b = std::min (hi, best + (hi - lo) / scan);
+        const double g = 0.6180339887498949;
+        double c = b - g * (b - a), d = a + g * (b - a);
+        double fc = magnitude (c), fd = magnitude (d);
+        for (int it = 0; it < 40; ++it)
+        {
+            if (fc > fd)
+            {
+                b = d;
+                d = c;
+                fd = fc;
+                c = b - g * (b - a);
+                fc = magnitude (c);
+            }
+            else
+            {
+                a = c;
+                c = d;
+                fc = fd;
+                d = a + g * (b - a);
+                fd = magnitude (d);
+            }
+        }
+        return 0.5 * (a + b);
+    }
+
+private:
+    std::vector<double> samples;
+    double rate;
+};
 
 inline double cents (double f, double reference) { return 1200.0 * std::log2 (f / reference); }
 
