@@ -169,38 +169,6 @@ TEST (StringPitch, AFullBendReachesItsRangeAndReturns)
     EXPECT_FLOAT_EQ (nut.model->fretMover.bendTarget, expected);
 }
 
-namespace
-{
-/** Instantaneous frequency of the fundamental near f0, from the upward zero crossings
-    of the signal band-passed around it: (time, frequency) pairs. */
-std::vector<std::pair<double, double>> frequencyTrack (const std::vector<float>& x, double f0)
-{
-    const double w = 2.0 * M_PI * f0 / EngineSampleRate, q = 10.0, alpha = std::sin (w) / (2.0 * q);
-    const double a0 = 1.0 + alpha, b0 = alpha / a0, a1 = -2.0 * std::cos (w) / a0, a2 = (1.0 - alpha) / a0;
-    std::vector<double> y (x.size());
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    for (size_t n = 0; n < x.size(); ++n)
-    {
-        y[n] = b0 * x[n] - b0 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x[n];
-        y2 = y1;
-        y1 = y[n];
-    }
-    std::vector<std::pair<double, double>> track;
-    double last = -1;
-    for (size_t n = 1; n < y.size(); ++n)
-        if (y[n - 1] < 0 && y[n] >= 0)
-        {
-            const double t = ((double) n - 1 + y[n - 1] / (y[n - 1] - y[n])) / EngineSampleRate;
-            if (last >= 0)
-                track.push_back ({0.5 * (t + last), 1.0 / (t - last)});
-            last = t;
-        }
-    return track;
-}
-} // namespace
-
 // Vibrato slides the fretting point around its rest position: the note's pitch swings
 // at the oscillator's frequency, by what the point's depth does to the vibrating length.
 TEST (StringPitch, VibratoSwingsThePitchAtItsFrequencyAndDepth)
@@ -218,7 +186,7 @@ TEST (StringPitch, VibratoSwingsThePitchAtItsFrequencyAndDepth)
         const auto y = rig.render (EngineSampleRate * 2);
 
         const double f0 = openStringFrequency (5) * std::pow (2.0, fret / 12.0);
-        const auto track = frequencyTrack (y, f0);
+        const auto track = frequencyTrack (y, f0, EngineSampleRate);
         // The swing: the extremes of the track after the filter has settled.
         double lowest = 1e9, highest = 0, crossings = 0, mean = 0;
         size_t counted = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace tovalin::lab
@@ -174,6 +175,35 @@ inline double decayTimeT60 (const std::vector<float>& x, double f, double rate, 
     const double n = (double) windows;
     const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
     return -60.0 / slope;
+}
+
+/** Instantaneous frequency of the component near f0, from the upward zero crossings of
+    the signal band-passed around it: (time in seconds, frequency) pairs. */
+inline std::vector<std::pair<double, double>> frequencyTrack (const std::vector<float>& x, double f0, double rate)
+{
+    const double w = 2.0 * pi * f0 / rate, q = 10.0, alpha = std::sin (w) / (2.0 * q);
+    const double a0 = 1.0 + alpha, b0 = alpha / a0, a1 = -2.0 * std::cos (w) / a0, a2 = (1.0 - alpha) / a0;
+    std::vector<double> y (x.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (size_t n = 0; n < x.size(); ++n)
+    {
+        y[n] = b0 * x[n] - b0 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x[n];
+        y2 = y1;
+        y1 = y[n];
+    }
+    std::vector<std::pair<double, double>> track;
+    double last = -1;
+    for (size_t n = 1; n < y.size(); ++n)
+        if (y[n - 1] < 0 && y[n] >= 0)
+        {
+            const double t = ((double) n - 1 + y[n - 1] / (y[n - 1] - y[n])) / rate;
+            if (last >= 0)
+                track.push_back ({0.5 * (t + last), 1.0 / (t - last)});
+            last = t;
+        }
+    return track;
 }
 
 } // namespace tovalin::lab
