@@ -29,7 +29,7 @@ int frameCounts[maxStacks];
 std::atomic<int> stacksTaken{0};
 std::mutex stacksLock; // taken only by counting threads, and only in tests that count
 
-void noteAllocation() noexcept
+[[maybe_unused]] void noteAllocation() noexcept
 {
     if (! counting || recording)
         return;
