@@ -126,6 +126,7 @@ struct RunningHost : juce::ChangeListener
             {
                 midi.addEvent (juce::MidiMessage::controllerEvent (1, 1, (int) (b * 9 % 128)), 30);
                 midi.addEvent (juce::MidiMessage::pitchWheel (1, (int) (b * 997 % 16384)), 40);
+                midi.addEvent (juce::MidiMessage::controllerEvent (1, 7, (int) (b * 13 % 128)), 45);
                 if (b % 6 == 3)
                 {
                     const int key = 47 + (int) (b / 6) % 5;
@@ -210,6 +211,18 @@ const Scenario scenarios[] = {
          // The mapped controllers did reach their parameters.
          EXPECT_GT (h.plugin.getParameters()[P::VibratoFrequency]->getValue(), 0.0f);
          EXPECT_NE (h.plugin.getParameters()[P::PitchBend]->getValue(), 0.5f);
+     }},
+    {"a mapped controller reshaping the strings", true,
+     [] (RunningHost& h)
+     {
+         // Volume (coarse) set to drive "Color", as a user's mapping set may: the strings
+         // are recomputed while they play.
+         auto& mapper = h.plugin.actionMapper;
+         mapper.addMapping (7, mapper.createAction ("Set Parameter"), true);
+         ASSERT_TRUE (mapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color"));
+         const int before = h.plugin.precomputationThread.installCount();
+         EXPECT_TRUE (h.waitForInstall (before));
+         EXPECT_TRUE (h.waitForBlocks (100));
      }},
     {"string installs", false,
      [] (RunningHost& h)
