@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace tovalin
 {
 /** How far toward the bridge the fretting finger's contact sits from the fret's
@@ -19,8 +21,10 @@ struct FretCompensation
 };
 
 /** The calibrated values for a string of this set, index and mode count (from
-    tools/intonation, which measures rendered notes); zero when none is known. */
-FretCompensation fretCompensation (bool nylon, int string, int modeCount) noexcept;
+    tools/intonation, which measures rendered notes); nothing when the table holds no
+    such row. Every string the instrument builds (both sets, every sound precision's
+    mode count) has its row: Intonation.cpp fails to compile otherwise. */
+std::optional<FretCompensation> fretCompensation (bool nylon, int string, int modeCount) noexcept;
 
 /** The fret whose even modes keep their node under the finger. */
 constexpr int OctaveFret = 12;

@@ -101,8 +101,12 @@ void computeShapes (StringModel& model, bool shapesOnly)
             fillShape (k, (float) ((double) fretRatio (j) * ScaleLength), n, model.fretSin.row (j),
                        model.fretCos.row (j));
 
-    const FretCompensation c = p != nullptr ? fretCompensation (p->nylon != 0, p->stringIndex, n) : FretCompensation{};
-    computeFretPins (model, c.offset, c.octaveOffset);
+    // Every string the instrument builds has its calibrated row (checked when the table
+    // is compiled); only a model outside that set (a benchmark's mode count, a model
+    // whose params are not yet filled in) keeps the frets' geometric positions.
+    const auto c = p != nullptr ? fretCompensation (p->nylon != 0, p->stringIndex, n) : std::nullopt;
+    const FretCompensation pins = c.value_or (FretCompensation{});
+    computeFretPins (model, pins.offset, pins.octaveOffset);
 }
 
 void computeFretPins (StringModel& model, float offset, float octaveOffset)

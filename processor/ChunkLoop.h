@@ -3,7 +3,7 @@
 namespace tovalin
 {
 /** The inner loop of one audio chunk: MIDI events and queued gestures taken in time
-    order, the strings rendered only between gesture times.
+    order, the strings rendered between them, so that each acts on its own sample.
 
     Client provides:
       bool nextMidiTime (int& t)   - the pending MIDI event's time in the chunk, false if none
@@ -29,8 +29,16 @@ bool runChunk (Client& client, int n) noexcept
     {
         if (midiPending && (! gesturePending || midiTime < gestureTime))
         {
-            // Nothing is rendered first: queued results land at their own times,
-            // immediate ones act from pos on.
+            // The strings play up to the event's own sample first, so that what it does
+            // at once (a string struck on its own channel, a chord's first string, a
+            // mapped action) starts exactly there, never earlier.
+            if (midiTime > pos)
+            {
+                const int len = midiTime - pos;
+                anyRendered |= client.render (pos, len);
+                pos += len;
+                remaining -= len;
+            }
             client.handleMidi (midiTime);
             midiPending = client.nextMidiTime (midiTime);
         }

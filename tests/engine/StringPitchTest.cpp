@@ -1,9 +1,13 @@
 #include "tools/lab/AudioAnalysis.h"
 #include "tools/lab/StringRig.h"
 
+#include "engine/Intonation.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace tovalin;
 using namespace tovalin::lab;
@@ -22,40 +26,84 @@ double measuredFundamental (StringRig& rig, int fret, double expected, size_t wi
 {
     rig.play (fret, 100);
     const auto y = rig.render (8192 + (int) window);
-    return peakFrequency (y, 8192, window, expected * 0.96, expected * 1.04, EngineSampleRate);
+    return WindowedSegment (y, 8192, window, EngineSampleRate).peakFrequency (expected * 0.96, expected * 1.04);
+}
+
+/** The sound precisions whose strings differ: the rig's precision only picks the
+    string's mode count, and some strings keep theirs across precisions. */
+std::vector<int> precisionsWithDistinctModeCounts (int string)
+{
+    std::vector<int> levels;
+    for (int level = 0; level < 3; ++level)
+        if (std::none_of (levels.begin(), levels.end(),
+                          [&] (int l) { return ModeCountTable[l][string] == ModeCountTable[level][string]; }))
+            levels.push_back (level);
+    return levels;
 }
 } // namespace
 
-// Note 52, the open low E, sounds at 82.41 Hz; the others follow E A D G B E.
+// Note 52, the open low E, sounds at 82.41 Hz; the others follow E A D G B E. At every
+// sound precision: within 0.3 cent. An open string's pitch is its first mode's, and the
+// resonators' single-precision coefficients place a low mode only to within about 0.7
+// cent (the nylon low E and the steel A land about 0.27 cent off).
 TEST (StringPitch, OpenStringsSoundAtTheirNominalPitch)
 {
     const double nominal[6] = {82.41, 110.0, 146.83, 196.0, 246.94, 329.63};
-    for (const char* set : {"Nylon", "Steel"})
-        for (int level = 0; level < 3; ++level)
-            for (int s = 0; s < 6; ++s)
+    double worst = 0;
+    for (const auto& [set, tolerance] : {std::pair{"Nylon", 0.3}, std::pair{"Steel", 0.3}})
+        for (int s = 0; s < 6; ++s)
+            for (int level : precisionsWithDistinctModeCounts (s))
             {
                 StringRig rig (s, level, withoutInharmonicity (set));
                 const double f = measuredFundamental (rig, 0, openStringFrequency (s), 32768);
-                EXPECT_NEAR (cents (f, openStringFrequency (s)), 0.0, 0.5)
-                    << set << " string " << s << " level " << level;
+                const double error = cents (f, openStringFrequency (s));
+                worst = std::max (worst, std::abs (error));
+                EXPECT_NEAR (error, 0.0, tolerance) << set << " string " << s << " level " << level;
                 EXPECT_NEAR (f, nominal[s], 0.01 * nominal[s] / 100.0 + 0.01) << s;
             }
+    std::printf ("open strings: worst %.3f cent\n", worst);
 }
 
-// Every fretted note against equal temperament, at every sound precision and with
-// both string sets.
-TEST (StringPitch, FrettedNotesStayNearEqualTemperament)
+// Every fretted note of every string against equal temperament, within 0.35 cent, at
+// every sound precision and with both string sets. Without the calibrated contact
+// positions (engine/IntonationTable.inc) the notes play 1.5 to 10 cents flat.
+TEST (StringPitch, FrettedNotesMatchEqualTemperament)
 {
-    for (int level = 0; level < 3; ++level)
+    for (const char* set : {"Nylon", "Steel"})
+    {
+        double worst = 0;
         for (int s = 0; s < 6; ++s)
-            for (int fret = 1; fret < StringFretCount[s]; ++fret)
+            for (int level : precisionsWithDistinctModeCounts (s))
             {
-                StringRig rig (s, level, withoutInharmonicity ("Steel"));
-                const double expected = openStringFrequency (s) * std::pow (2.0, fret / 12.0);
-                const double f = measuredFundamental (rig, fret, expected, 16384);
-                EXPECT_NEAR (cents (f, expected), 0.0, 12.0)
-                    << "string " << s << " fret " << fret << " level " << level;
+                for (int fret = 1; fret < StringFretCount[s]; ++fret)
+                {
+                    StringRig rig (s, level, withoutInharmonicity (set));
+                    const double expected = openStringFrequency (s) * std::pow (2.0, fret / 12.0);
+                    const double error = cents (measuredFundamental (rig, fret, expected, 16384), expected);
+                    worst = std::max (worst, std::abs (error));
+                    EXPECT_NEAR (error, 0.0, 0.35) << set << " string " << s << " fret " << fret << " level " << level;
+                }
             }
+        std::printf ("%s fretted notes: worst %.3f cent\n", set, worst);
+    }
+}
+
+// A missing calibration row is reported as missing, never read as a zero offset; every
+// string the instrument builds has its own row.
+TEST (StringPitch, EveryBuiltStringHasItsCalibrationRow)
+{
+    for (const bool nylon : {true, false})
+        for (int level = 0; level < 3; ++level)
+            for (int s = 0; s < 6; ++s)
+            {
+                const auto c = fretCompensation (nylon, s, ModeCountTable[level][s]);
+                ASSERT_TRUE (c.has_value()) << nylon << " string " << s << " level " << level;
+                EXPECT_GT (c->offset, 0.0f);
+                EXPECT_GT (c->octaveOffset, c->offset);
+            }
+    EXPECT_FALSE (fretCompensation (false, 0, 50).has_value()) << "no such mode count";
+    EXPECT_FALSE (fretCompensation (true, 6, 48).has_value()) << "no such string";
+    EXPECT_FALSE (fretCompensation (true, -1, 76).has_value());
 }
 
 // With inharmonicity, partial n sits at n f0 sqrt(1 + B n^2).
@@ -121,38 +169,6 @@ TEST (StringPitch, AFullBendReachesItsRangeAndReturns)
     EXPECT_FLOAT_EQ (nut.model->fretMover.bendTarget, expected);
 }
 
-namespace
-{
-/** Instantaneous frequency of the fundamental near f0, from the upward zero crossings
-    of the signal band-passed around it: (time, frequency) pairs. */
-std::vector<std::pair<double, double>> frequencyTrack (const std::vector<float>& x, double f0)
-{
-    const double w = 2.0 * M_PI * f0 / EngineSampleRate, q = 10.0, alpha = std::sin (w) / (2.0 * q);
-    const double a0 = 1.0 + alpha, b0 = alpha / a0, a1 = -2.0 * std::cos (w) / a0, a2 = (1.0 - alpha) / a0;
-    std::vector<double> y (x.size());
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    for (size_t n = 0; n < x.size(); ++n)
-    {
-        y[n] = b0 * x[n] - b0 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x[n];
-        y2 = y1;
-        y1 = y[n];
-    }
-    std::vector<std::pair<double, double>> track;
-    double last = -1;
-    for (size_t n = 1; n < y.size(); ++n)
-        if (y[n - 1] < 0 && y[n] >= 0)
-        {
-            const double t = ((double) n - 1 + y[n - 1] / (y[n - 1] - y[n])) / EngineSampleRate;
-            if (last >= 0)
-                track.push_back ({0.5 * (t + last), 1.0 / (t - last)});
-            last = t;
-        }
-    return track;
-}
-} // namespace
-
 // Vibrato slides the fretting point around its rest position: the note's pitch swings
 // at the oscillator's frequency, by what the point's depth does to the vibrating length.
 TEST (StringPitch, VibratoSwingsThePitchAtItsFrequencyAndDepth)
@@ -170,7 +186,7 @@ TEST (StringPitch, VibratoSwingsThePitchAtItsFrequencyAndDepth)
         const auto y = rig.render (EngineSampleRate * 2);
 
         const double f0 = openStringFrequency (5) * std::pow (2.0, fret / 12.0);
-        const auto track = frequencyTrack (y, f0);
+        const auto track = frequencyTrack (y, f0, EngineSampleRate);
         // The swing: the extremes of the track after the filter has settled.
         double lowest = 1e9, highest = 0, crossings = 0, mean = 0;
         size_t counted = 0;

@@ -72,7 +72,7 @@ TEST (ChunkLoop, ANoteWithNoDelaySoundsFromItsOwnSample)
 {
     RecordingClient c;
     c.midi.push_back ({100, 0});
-    EXPECT_EQ (run (c, 512), (std::vector<std::string>{"midi@100", "render 0+100", "gesture@100", "render 100+412"}));
+    EXPECT_EQ (run (c, 512), (std::vector<std::string>{"render 0+100", "midi@100", "gesture@100", "render 100+412"}));
 }
 
 TEST (ChunkLoop, AGestureGoesBeforeAMidiEventAtTheSameTime)
@@ -82,17 +82,21 @@ TEST (ChunkLoop, AGestureGoesBeforeAMidiEventAtTheSameTime)
     c.midi.push_back ({50, -1});
     c.midi.push_back ({70, -1});
     EXPECT_EQ (run (c, 128),
-               (std::vector<std::string>{"render 0+50", "gesture@50", "midi@50", "midi@70", "render 50+78"}));
+               (std::vector<std::string>{"render 0+50", "gesture@50", "midi@50", "render 50+20", "midi@70",
+                                         "render 70+58"}));
 }
 
-TEST (ChunkLoop, MidiEventsBeforeAGestureAreHandledWithoutRendering)
+// What an event does at once (a string on its own channel, a mapped action) acts from
+// the event's own sample: the strings are rendered up to it first.
+TEST (ChunkLoop, MidiEventsAreHandledAtTheirOwnSample)
 {
     RecordingClient c;
     c.gestures.push_back (60);
     c.midi.push_back ({10, -1});
     c.midi.push_back ({59, -1});
     EXPECT_EQ (run (c, 100),
-               (std::vector<std::string>{"midi@10", "midi@59", "render 0+60", "gesture@60", "render 60+40"}));
+               (std::vector<std::string>{"render 0+10", "midi@10", "render 10+49", "midi@59", "render 59+1",
+                                         "gesture@60", "render 60+40"}));
 }
 
 TEST (ChunkLoop, GesturesBeyondTheChunkWaitAndRenderingIsWhole)

@@ -1,4 +1,5 @@
 #include "processor/TovalinPlugin.h"
+#include "tests/support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,37 +12,6 @@
 #include <xmmintrin.h>
 
 using namespace tovalin;
-
-// Sanitizer builds bring their own allocator; the count is taken in ordinary builds.
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-#define TOVALIN_COUNTS_ALLOCATIONS 0
-namespace
-{
-thread_local bool countingAllocations = false;
-std::atomic<long> allocationCount{0};
-} // namespace
-#else
-#define TOVALIN_COUNTS_ALLOCATIONS 1
-// Counts heap allocations made by the thread that switched counting on (the test's
-// audio thread); the precomputation thread may allocate freely.
-namespace
-{
-thread_local bool countingAllocations = false;
-std::atomic<long> allocationCount{0};
-} // namespace
-
-void* operator new (std::size_t size)
-{
-    if (countingAllocations)
-        allocationCount.fetch_add (1, std::memory_order_relaxed);
-    if (void* p = std::malloc (size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
-#endif
 
 namespace
 {
@@ -252,7 +222,7 @@ TEST_F (Processor, ResetEngineClearsTheFingeringAndTheQueue)
 
 TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
 {
-    if (! TOVALIN_COUNTS_ALLOCATIONS)
+    if (! heap::allocationsAreCounted())
         GTEST_SKIP() << "allocations are counted in ordinary builds";
     for (int rate : {44100, 48000, 192000, 22050})
     {
@@ -273,15 +243,15 @@ TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
         midi.addEvent (juce::MidiMessage::noteOff (1, 48), 200);
         midi.addEvent (juce::MidiMessage::noteOn (1, 51, (juce::uint8) 90), 210);
 
-        allocationCount = 0;
-        countingAllocations = true;
+        juce::AudioBuffer<float> odd (2, 1);
+        heap::resetCountedAllocations();
+        heap::countAllocationsOnThisThread (true);
         for (int i = 0; i < 20; ++i)
             plugin.processBlock (buffer, midi);
-        juce::AudioBuffer<float> odd (2, 1);
         for (int i = 0; i < 20; ++i)
             plugin.processBlock (odd, midi);
-        countingAllocations = false;
-        EXPECT_EQ (allocationCount.load(), 0) << rate;
+        heap::countAllocationsOnThisThread (false);
+        EXPECT_EQ (heap::countedAllocations(), 0) << rate << "\n" << heap::whereCountedAllocationsWere();
     }
 }
 
@@ -319,14 +289,14 @@ TEST_F (Processor, PreferencesFollowTheirRangeRules)
 
 TEST_F (Processor, ParameterChangesOnTheAudioThreadDoNotAllocate)
 {
-    if (! TOVALIN_COUNTS_ALLOCATIONS)
+    if (! heap::allocationsAreCounted())
         GTEST_SKIP() << "allocations are counted in ordinary builds";
     prepare (44100, 256);
     juce::AudioBuffer<float> buffer (2, 256);
     process (buffer);
     const juce::ScopedLock sl (plugin.getCallbackLock()); // as a mapped action runs
-    allocationCount = 0;
-    countingAllocations = true;
+    heap::resetCountedAllocations();
+    heap::countAllocationsOnThisThread (true);
     for (int i = 0; i < 10; ++i)
     {
         plugin.setParameter (ParameterTable::Volume, 0.1f * (float) i);
@@ -334,8 +304,8 @@ TEST_F (Processor, ParameterChangesOnTheAudioThreadDoNotAllocate)
         plugin.setParameter (ParameterTable::ToggleLegato, (float) (i % 2));
         plugin.setParameter (ParameterTable::Color, 0.1f * (float) i);
     }
-    countingAllocations = false;
-    EXPECT_EQ (allocationCount.load(), 0);
+    heap::countAllocationsOnThisThread (false);
+    EXPECT_EQ (heap::countedAllocations(), 0) << heap::whereCountedAllocationsWere();
 }
 
 TEST_F (Processor, TheReportedLatencyIsTheChordDelayAndTheBodyFilterInHostSamples)

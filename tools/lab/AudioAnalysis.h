@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace tovalin::lab
@@ -71,6 +73,79 @@ inline double peakFrequency (const std::vector<float>& x, size_t start, size_t l
     return 0.5 * (a + b);
 }
 
+/** One Hann-windowed segment, windowed once: the same measurements as windowedMagnitude
+    and peakFrequency, for many frequencies of one segment at a fraction of their cost. */
+class WindowedSegment
+{
+public:
+    WindowedSegment (const std::vector<float>& x, size_t start, size_t length, double sampleRate)
+        : samples (length), rate (sampleRate)
+    {
+        for (size_t i = 0; i < length; ++i)
+            samples[i] = x[start + i] * (0.5 - 0.5 * std::cos (2.0 * pi * (double) i / (double) (length - 1)));
+    }
+
+    double magnitude (double f) const
+    {
+        double re = 0, im = 0, c = 1, s = 0;
+        const double w = 2.0 * pi * f / rate, cw = std::cos (w), sw = std::sin (w);
+        for (const double v : samples)
+        {
+            re += v * c;
+            im -= v * s;
+            const double nc = c * cw - s * sw;
+            s = s * cw + c * sw;
+            c = nc;
+        }
+        return std::sqrt (re * re + im * im) * 4.0 / (double) samples.size();
+    }
+
+    /** The strongest component within [lo, hi]: a coarse scan, then golden-section search. */
+    double peakFrequency (double lo, double hi) const
+    {
+        const int scan = 80;
+        double best = lo, bestMag = -1;
+        for (int i = 0; i <= scan; ++i)
+        {
+            const double f = lo + (hi - lo) * i / scan;
+            const double m = magnitude (f);
+            if (m > bestMag)
+            {
+                bestMag = m;
+                best = f;
+            }
+        }
+        double a = std::max (lo, best - (hi - lo) / scan), b = std::min (hi, best + (hi - lo) / scan);
+        const double g = 0.6180339887498949;
+        double c = b - g * (b - a), d = a + g * (b - a);
+        double fc = magnitude (c), fd = magnitude (d);
+        for (int it = 0; it < 40; ++it)
+        {
+            if (fc > fd)
+            {
+                b = d;
+                d = c;
+                fd = fc;
+                c = b - g * (b - a);
+                fc = magnitude (c);
+            }
+            else
+            {
+                a = c;
+                c = d;
+                fc = fd;
+                d = a + g * (b - a);
+                fd = magnitude (d);
+            }
+        }
+        return 0.5 * (a + b);
+    }
+
+private:
+    std::vector<double> samples;
+    double rate;
+};
+
 inline double cents (double f, double reference) { return 1200.0 * std::log2 (f / reference); }
 
 /** RMS of x[start, start + length). */
@@ -100,6 +175,35 @@ inline double decayTimeT60 (const std::vector<float>& x, double f, double rate, 
     const double n = (double) windows;
     const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
     return -60.0 / slope;
+}
+
+/** Instantaneous frequency of the component near f0, from the upward zero crossings of
+    the signal band-passed around it: (time in seconds, frequency) pairs. */
+inline std::vector<std::pair<double, double>> frequencyTrack (const std::vector<float>& x, double f0, double rate)
+{
+    const double w = 2.0 * pi * f0 / rate, q = 10.0, alpha = std::sin (w) / (2.0 * q);
+    const double a0 = 1.0 + alpha, b0 = alpha / a0, a1 = -2.0 * std::cos (w) / a0, a2 = (1.0 - alpha) / a0;
+    std::vector<double> y (x.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (size_t n = 0; n < x.size(); ++n)
+    {
+        y[n] = b0 * x[n] - b0 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x[n];
+        y2 = y1;
+        y1 = y[n];
+    }
+    std::vector<std::pair<double, double>> track;
+    double last = -1;
+    for (size_t n = 1; n < y.size(); ++n)
+        if (y[n - 1] < 0 && y[n] >= 0)
+        {
+            const double t = ((double) n - 1 + y[n - 1] / (y[n - 1] - y[n])) / rate;
+            if (last >= 0)
+                track.push_back ({0.5 * (t + last), 1.0 / (t - last)});
+            last = t;
+        }
+    return track;
 }
 
 } // namespace tovalin::lab
