@@ -344,15 +344,49 @@ TEST_F (Renderer, AWriteThatFailsMidwayLeavesNoFile)
     EXPECT_TRUE (filesIn (dir / "out").empty());
 }
 
-TEST_F (Renderer, ASavedStateRestores)
+// A state saved after a render with changed parameters and preferences, given to a
+// fresh run with no other option, plays the same audio and saves the same state back.
+TEST_F (Renderer, ASavedStateRoundTripsThroughAFreshRun)
 {
-    ASSERT_EQ (render ({"-q", "--tail", "0", "-o", path ("a.wav"), "--save-state", path ("state.bin"),
-                        smallMidiFile ("s.mid")})
-                   .status,
-               0);
-    const RenderRun r =
-        render ({"-q", "--tail", "0", "-o", path ("b.wav"), "--state", path ("state.bin"), path ("s.mid")});
-    EXPECT_EQ (r.status, 0) << r.err;
+    MidiFileBuilder b;
+    auto& t = b.track();
+    for (std::uint8_t note : {60, 64, 67}) // a chord, so that the detection delay is heard
+        MidiFileBuilder::event (t, 0, {0x90, note, 100});
+    MidiFileBuilder::event (t, 96, {0x80, 60, 0});
+    MidiFileBuilder::event (t, 0, {0x80, 64, 0});
+    MidiFileBuilder::event (t, 0, {0x80, 67, 0});
+    MidiFileBuilder::event (t, 0, {0x93, 45, 90}); // a string played directly
+    MidiFileBuilder::event (t, 48, {0x83, 45, 0});
+    MidiFileBuilder::endOfTrack (t);
+    writeBytes (path ("chord.mid"), b.build (0, 96));
+    const std::vector<std::string> common = {"-q", "--format", "float32", "--tail", "0.5", path ("chord.mid")};
+    auto run = [&] (const std::string& wav, const std::string& state, std::vector<std::string> extra)
+    {
+        std::vector<std::string> args = {"-o", path (wav), "--save-state", path (state)};
+        args.insert (args.end(), extra.begin(), extra.end());
+        args.insert (args.end(), common.begin(), common.end());
+        const RenderRun r = render (args);
+        EXPECT_EQ (r.status, 0) << r.err;
+    };
+
+    run ("default.wav", "default.bin", {});
+    run ("changed.wav", "changed.bin", {"--preset", "Heavy",
+                                        "--set",    "String type=Steel",
+                                        "--set",    "Volume=0.6",
+                                        "--set",    "Mix=0.3",
+                                        "--set",    "Inharmonicity=0.4",
+                                        "--set",    "Toggle legato=On",
+                                        "--pref",   "chordsDetectionDelay=40",
+                                        "--pref",   "bend=3",
+                                        "--pref",   "inversions=0",
+                                        "--pref",   "harmonics=2",
+                                        "--pref",   "bendOnAftertouch=1"});
+    run ("restored.wav", "restored.bin", {"--state", path ("changed.bin")});
+
+    ASSERT_NE (readBytes (path ("changed.bin")), readBytes (path ("default.bin"))) << "the changes reach the state";
+    ASSERT_NE (readBytes (path ("changed.wav")), readBytes (path ("default.wav"))) << "the changes are heard";
+    EXPECT_EQ (readBytes (path ("restored.wav")), readBytes (path ("changed.wav")));
+    EXPECT_EQ (readBytes (path ("restored.bin")), readBytes (path ("changed.bin")));
 }
 
 TEST_F (Renderer, HelpAndListingsExitCleanly)
