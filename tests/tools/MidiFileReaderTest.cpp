@@ -79,6 +79,7 @@ TEST (MidiFileReader, RejectsWhatIsNotAMidiFile)
         {'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 1, 0xE0},         // header length past the end
         {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0},                     // no track
         {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 3, 0, 1, 1, 0xE0, 'M', 'T', 'r', 'k'}, // format 3
+        {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0xE7, 0, 'M', 'T', 'r', 'k', 0, 0, 0, 0}, // SMPTE, 0 ticks a frame
     };
     for (size_t i = 0; i < bad.size(); ++i)
     {
@@ -116,6 +117,37 @@ TEST (MidiFileReader, DamagedTracksKeepWhatCameBeforeTheDamage)
         ASSERT_GE (m.events.size(), 1u) << c.what;
         EXPECT_EQ (m.events[0].bytes[1], 60) << c.what;
     }
+}
+
+// Sound files that a lax reader gets wrong: an escaped sysex (F7) whose payload looks
+// like running-status data, a tempo meta event of the wrong length, a header longer
+// than six bytes, bytes after the last track, a second track in a type 0 file.
+TEST (MidiFileReader, ReadsUnusualButSoundFilesAsWritten)
+{
+    MidiFileBuilder b;
+    auto& t = b.track();
+    MidiFileBuilder::event (t, 0, {0x90, 60, 100});
+    MidiFileBuilder::event (t, 0, {0xF7, 0x02, 0x41, 0x42});
+    MidiFileBuilder::event (t, 0, {0xFF, 0x51, 0x01, 0x07}); // no tempo: the default stays
+    MidiFileBuilder::event (t, 96, {0x91, 50, 50});
+    MidiFileBuilder::endOfTrack (t);
+    auto& second = b.track();
+    MidiFileBuilder::event (second, 48, {0x92, 40, 40});
+    MidiFileBuilder::endOfTrack (second);
+    auto bytes = b.build (0, 96);
+    bytes[7] = 8; // a header of eight bytes
+    bytes.insert (bytes.begin() + 14, {0, 0});
+    bytes.insert (bytes.end(), {0, 0, 0});
+
+    MidiFileContents m;
+    std::string error;
+    ASSERT_TRUE (readMidiFile (bytes, m, error)) << error;
+    ASSERT_EQ (m.events.size(), 3u);
+    EXPECT_EQ (m.events[0].bytes[1], 60);
+    EXPECT_EQ (m.events[1].bytes[0], 0x92);
+    EXPECT_DOUBLE_EQ (m.events[1].seconds, 0.25);
+    EXPECT_EQ (m.events[2].bytes[0], 0x91);
+    EXPECT_DOUBLE_EQ (m.events[2].seconds, 0.5);
 }
 
 TEST (MidiFileReader, TrackLongerThanTheFileIsReadAsFarAsItGoes)
@@ -179,6 +211,8 @@ TEST (MidiFileReader, SurvivesRandomDamage)
                 ASSERT_GE (e.bytes[0], 0x80);
                 ASSERT_LT (e.bytes[0], 0xF0);
                 ASSERT_TRUE (e.size == 2 || e.size == 3);
+                for (int i = 1; i < e.size; ++i)
+                    ASSERT_LT (e.bytes[i], 0x80) << "the processor is given well-formed messages only";
                 ASSERT_TRUE (std::isfinite (e.seconds));
                 ASSERT_GE (e.seconds, 0.0);
             }

@@ -57,22 +57,60 @@ struct Wav
 {
     int channels = 0, rate = 0, bits = 0, subFormat = 0;
     std::uint32_t dataBytes = 0;
+    size_t dataOffset = 0;
 };
 
+// Walks the RIFF chunks: the format (plain or extensible) and where the samples are.
 Wav parseWav (const std::vector<std::uint8_t>& b)
 {
     Wav w;
-    if (b.size() < 68 || std::string (b.begin(), b.begin() + 4) != "RIFF" ||
+    if (b.size() < 12 || std::string (b.begin(), b.begin() + 4) != "RIFF" ||
         std::string (b.begin() + 8, b.begin() + 12) != "WAVE")
         return w;
     EXPECT_EQ (le32 (b, 4), b.size() - 8);
-    w.channels = le16 (b, 22);
-    w.rate = (int) le32 (b, 24);
-    w.bits = le16 (b, 34);
-    w.subFormat = le16 (b, 44);
-    EXPECT_EQ (std::string (b.begin() + 60, b.begin() + 64), "data");
-    w.dataBytes = le32 (b, 64);
+    for (size_t at = 12; at + 8 <= b.size();)
+    {
+        const std::string id (b.begin() + (long) at, b.begin() + (long) at + 4);
+        const std::uint32_t size = le32 (b, at + 4);
+        if (id == "fmt " && at + 8 + 16 <= b.size())
+        {
+            const std::uint16_t tag = le16 (b, at + 8);
+            w.channels = le16 (b, at + 10);
+            w.rate = (int) le32 (b, at + 12);
+            w.bits = le16 (b, at + 22);
+            w.subFormat = tag == 0xFFFE && size >= 40 ? le16 (b, at + 32) : tag;
+        }
+        if (id == "data")
+        {
+            w.dataBytes = size;
+            w.dataOffset = at + 8;
+            EXPECT_LE (w.dataOffset + size, b.size());
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
     return w;
+}
+
+std::vector<float> floatSamples (const std::vector<std::uint8_t>& bytes)
+{
+    const Wav w = parseWav (bytes);
+    EXPECT_EQ (w.bits, 32);
+    EXPECT_EQ (w.subFormat, 3);
+    std::vector<float> samples (w.dataBytes / 4);
+    if (! samples.empty())
+        std::memcpy (samples.data(), bytes.data() + w.dataOffset, samples.size() * 4);
+    return samples;
+}
+
+/** The names in a folder, to see that a render leaves no temporary file behind. */
+std::vector<std::string> filesIn (const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator (folder))
+        names.push_back (entry.path().filename().string());
+    std::sort (names.begin(), names.end());
+    return names;
 }
 
 struct Renderer : ::testing::Test
@@ -188,7 +226,7 @@ TEST_F (Renderer, TheDemoRendersToAWavFileOfTheRightShape)
     const double seconds = (double) w.dataBytes / (44100.0 * 2 * 3);
     EXPECT_GT (seconds, 20.0);
     EXPECT_LT (seconds, 27.0);
-    EXPECT_FALSE (fs::exists (path ("demo.wav.part")));
+    EXPECT_EQ (filesIn (dir), std::vector<std::string>{"demo.wav"}) << "no temporary file is left";
 }
 
 TEST_F (Renderer, FormatsRatesAndChannelsShapeTheFile)
@@ -291,15 +329,64 @@ TEST_F (Renderer, AFailureToWriteExitsWithStatusOne)
     EXPECT_EQ (s.status, 1);
 }
 
-TEST_F (Renderer, ASavedStateRestores)
+// A disk that fills up during the render (here a file size limit far below the demo's
+// size): status 1, and neither the output nor a temporary file is left behind.
+TEST_F (Renderer, AWriteThatFailsMidwayLeavesNoFile)
 {
-    ASSERT_EQ (render ({"-q", "--tail", "0", "-o", path ("a.wav"), "--save-state", path ("state.bin"),
-                        smallMidiFile ("s.mid")})
-                   .status,
-               0);
-    const RenderRun r =
-        render ({"-q", "--tail", "0", "-o", path ("b.wav"), "--state", path ("state.bin"), path ("s.mid")});
-    EXPECT_EQ (r.status, 0) << r.err;
+    fs::create_directories (dir / "out");
+    const std::string command = "trap '' XFSZ; ulimit -f 64; cd " + (dir / "out").string() + " && " +
+                                std::string (TOVALIN_RENDER_BINARY) + " -q -o demo.wav 2> " + path ("err.txt");
+    const int status = std::system (("sh -c \"" + command + "\"").c_str());
+    ASSERT_TRUE (WIFEXITED (status));
+    EXPECT_EQ (WEXITSTATUS (status), 1);
+    const auto err = readBytes (path ("err.txt"));
+    EXPECT_NE (std::string (err.begin(), err.end()).find ("cannot write demo.wav"), std::string::npos);
+    EXPECT_TRUE (filesIn (dir / "out").empty());
+}
+
+// A state saved after a render with changed parameters and preferences, given to a
+// fresh run with no other option, plays the same audio and saves the same state back.
+TEST_F (Renderer, ASavedStateRoundTripsThroughAFreshRun)
+{
+    MidiFileBuilder b;
+    auto& t = b.track();
+    for (std::uint8_t note : {60, 64, 67}) // a chord, so that the detection delay is heard
+        MidiFileBuilder::event (t, 0, {0x90, note, 100});
+    MidiFileBuilder::event (t, 96, {0x80, 60, 0});
+    MidiFileBuilder::event (t, 0, {0x80, 64, 0});
+    MidiFileBuilder::event (t, 0, {0x80, 67, 0});
+    MidiFileBuilder::event (t, 0, {0x93, 45, 90}); // a string played directly
+    MidiFileBuilder::event (t, 48, {0x83, 45, 0});
+    MidiFileBuilder::endOfTrack (t);
+    writeBytes (path ("chord.mid"), b.build (0, 96));
+    const std::vector<std::string> common = {"-q", "--format", "float32", "--tail", "0.5", path ("chord.mid")};
+    auto run = [&] (const std::string& wav, const std::string& state, std::vector<std::string> extra)
+    {
+        std::vector<std::string> args = {"-o", path (wav), "--save-state", path (state)};
+        args.insert (args.end(), extra.begin(), extra.end());
+        args.insert (args.end(), common.begin(), common.end());
+        const RenderRun r = render (args);
+        EXPECT_EQ (r.status, 0) << r.err;
+    };
+
+    run ("default.wav", "default.bin", {});
+    run ("changed.wav", "changed.bin", {"--preset", "Heavy",
+                                        "--set",    "String type=Steel",
+                                        "--set",    "Volume=0.6",
+                                        "--set",    "Mix=0.3",
+                                        "--set",    "Inharmonicity=0.4",
+                                        "--set",    "Toggle legato=On",
+                                        "--pref",   "chordsDetectionDelay=40",
+                                        "--pref",   "bend=3",
+                                        "--pref",   "inversions=0",
+                                        "--pref",   "harmonics=2",
+                                        "--pref",   "bendOnAftertouch=1"});
+    run ("restored.wav", "restored.bin", {"--state", path ("changed.bin")});
+
+    ASSERT_NE (readBytes (path ("changed.bin")), readBytes (path ("default.bin"))) << "the changes reach the state";
+    ASSERT_NE (readBytes (path ("changed.wav")), readBytes (path ("default.wav"))) << "the changes are heard";
+    EXPECT_EQ (readBytes (path ("restored.wav")), readBytes (path ("changed.wav")));
+    EXPECT_EQ (readBytes (path ("restored.bin")), readBytes (path ("changed.bin")));
 }
 
 TEST_F (Renderer, HelpAndListingsExitCleanly)
@@ -345,12 +432,9 @@ TEST_F (Renderer, TheTraceFollowsTheFingeringAndTransposeShiftsNotes)
 TEST_F (Renderer, TheDemoSounds)
 {
     ASSERT_EQ (render ({"-q", "--format", "float32", "-o", path ("demo.wav")}).status, 0);
-    const auto bytes = readBytes (path ("demo.wav"));
     double peak = 0;
-    for (size_t i = 68; i + 4 <= bytes.size(); i += 4)
+    for (const float v : floatSamples (readBytes (path ("demo.wav"))))
     {
-        float v;
-        std::memcpy (&v, bytes.data() + i, 4);
         ASSERT_TRUE (std::isfinite (v));
         peak = std::max (peak, (double) std::abs (v));
     }
@@ -381,9 +465,7 @@ TEST_F (Renderer, AMelodySoundsAtItsPitchesOnTheExpectedStrings)
                                  "--trace", path ("melody.jsonl"), path ("melody.mid")});
     ASSERT_EQ (r.status, 0) << r.err;
 
-    const auto bytes = readBytes (path ("melody.wav"));
-    std::vector<float> y ((bytes.size() - 68) / 4);
-    std::memcpy (y.data(), bytes.data() + 68, y.size() * 4);
+    const std::vector<float> y = floatSamples (readBytes (path ("melody.wav")));
     const auto traceBytes = readBytes (path ("melody.jsonl"));
     const std::string trace (traceBytes.begin(), traceBytes.end());
 

@@ -1,13 +1,18 @@
 #pragma once
 
-#include "WavWriter.h"
-
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace tovalin
 {
+enum class SampleFormat
+{
+    pcm16,
+    pcm24,
+    float32
+};
+
 struct RenderOptions
 {
     std::string input;  // empty: the built-in demo

@@ -4,9 +4,10 @@
 #include "DemoPerformance.h"
 #include "MidiFileReader.h"
 #include "RenderOptions.h"
-#include "WavWriter.h"
 
 #include "processor/TovalinPlugin.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
 
 #include <cmath>
 #include <cstdio>
@@ -250,6 +251,83 @@ namespace
         bool on;
         int lastPercent = -1;
     };
+
+    /** The WAV is written under a temporary name in the same folder and renamed into
+        place by finish(), so a failed or interrupted render never leaves a truncated
+        file under the requested name (the temporary file is deleted with this object). */
+    class WavOutput
+    {
+    public:
+        WavOutput (const std::string& path, SampleFormat format, int rate, int channels)
+            : name (path), target (juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (path))),
+              temporary (target), channelCount (channels)
+        {
+            auto file = std::make_unique<juce::FileOutputStream> (temporary.getFile());
+            if (file->failedToOpen())
+            {
+                error = "cannot write " + name + ": " + file->getStatus().getErrorMessage().toStdString();
+                return;
+            }
+            stream = file.get();
+            const int bits = format == SampleFormat::pcm16 ? 16 : format == SampleFormat::pcm24 ? 24 : 32;
+            writer.reset (juce::WavAudioFormat().createWriterFor (stream, rate, (unsigned int) channels, bits, {}, 0));
+            if (writer == nullptr)
+                error = "cannot write " + name + ": no WAV format for these settings";
+            else
+                file.release(); // the writer owns the stream now
+        }
+
+        bool isOpen() const { return writer != nullptr; }
+
+        bool write (const juce::AudioBuffer<float>& buffer, int count)
+        {
+            if (writer == nullptr ||
+                ! writer->writeFromFloatArrays (buffer.getArrayOfReadPointers(), channelCount, count))
+                return fail();
+            return true;
+        }
+
+        /** Completes the header and renames the file into place. */
+        bool finish()
+        {
+            if (writer == nullptr)
+                return fail();
+            // The writer's flush() writes the final header, the stream's puts it on disk, and
+            // the stream's status then tells whether any write failed.
+            const bool headerWritten = writer->flush();
+            stream->flush();
+            const bool written = headerWritten && stream->getStatus().wasOk();
+            writer.reset();
+            if (! written)
+                return fail();
+            if (! temporary.overwriteTargetFileWithTemporary())
+            {
+                error = "cannot write " + name + ": the finished file could not be renamed into place";
+                return false;
+            }
+            return true;
+        }
+
+        std::string error;
+
+    private:
+        bool fail()
+        {
+            if (error.empty())
+            {
+                const juce::Result status = stream != nullptr ? stream->getStatus() : juce::Result::ok();
+                error = "cannot write " + name + (status.failed() ? ": " + status.getErrorMessage().toStdString() : "");
+            }
+            return false;
+        }
+
+        std::string name;
+        juce::File target;
+        juce::TemporaryFile temporary;
+        int channelCount;
+        juce::FileOutputStream* stream = nullptr;
+        std::unique_ptr<juce::AudioFormatWriter> writer;
+    };
 } // namespace
 
 int renderMain (const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -394,10 +472,10 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
 
-    WavWriter wav (options.output, options.format, options.rate, options.channels);
-    if (! wav.open (error))
+    WavOutput wav (options.output, options.format, options.rate, options.channels);
+    if (! wav.isOpen())
     {
-        err << "tovalin-render: " << error << "\n";
+        err << "tovalin-render: " << wav.error << "\n";
         return writeError;
     }
 
@@ -432,7 +510,7 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
         // what the block handed off run here, and the strings a change asked for are
         // installed from the next block on, so the same input always renders the same.
         plugin->finishPendingWork();
-        writeOk = wav.write (buffer.getArrayOfReadPointers(), n);
+        writeOk = wav.write (buffer, n);
 
         if (trace != nullptr && plugin->fingering.changed.exchange (0) != 0)
             writeTrace (*trace, (double) (pos + n) / options.rate, plugin->fingering);
@@ -441,9 +519,9 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
     progress.done();
     plugin->releaseResources();
 
-    if (! writeOk || ! wav.finish (error))
+    if (! writeOk || ! wav.finish())
     {
-        err << "tovalin-render: " << (error.empty() ? "cannot write " + options.output : error) << "\n";
+        err << "tovalin-render: " << wav.error << "\n";
         return writeError;
     }
     if (trace != nullptr)
