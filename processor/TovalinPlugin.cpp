@@ -1007,6 +1007,25 @@ void TovalinPlugin::toggleForcedParameter (int id)
     endParameterGesture (id);
 }
 
+namespace
+{
+    TovalinPlugin::EditorFactory& editorFactory()
+    {
+        static TovalinPlugin::EditorFactory factory;
+        return factory;
+    }
+} // namespace
+
+void TovalinPlugin::setEditorFactory (EditorFactory factory) { editorFactory() = std::move (factory); }
+
+juce::AudioProcessorEditor* TovalinPlugin::createEditor()
+{
+    const auto& factory = editorFactory();
+    return factory ? factory (*this) : nullptr;
+}
+
+bool TovalinPlugin::hasEditor() const { return editorFactory() != nullptr; }
+
 void TovalinPlugin::setOutputListener (OutputListener* listener)
 {
     const juce::ScopedLock cl (getCallbackLock());

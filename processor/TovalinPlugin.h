@@ -23,6 +23,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <functional>
 
 namespace tovalin
 {
@@ -82,8 +83,9 @@ public:
         the loaded body filter's ring (the room's reverberation included). */
     double getTailLengthSeconds() const override;
 
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
+    /** The editor that the deliverable set with setEditorFactory, or none. */
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
 
     // The sound presets are the host's programs.
     int getNumPrograms() override;
@@ -104,6 +106,12 @@ public:
     // ---------------------------------------------------------------------------------
     // The surface for the editor and the standalone window. Message thread unless a
     // line says otherwise; nothing here may be called from processBlock.
+
+    /** Makes the editor of a processor. The processor cannot know the editor (it lies
+        on a higher layer): each deliverable sets the factory once, before it creates
+        processors; until then a processor has no editor. */
+    using EditorFactory = std::function<juce::AudioProcessorEditor*(TovalinPlugin&)>;
+    static void setEditorFactory (EditorFactory factory);
 
     /** The host parameters' names, texts, values and forced marks, to read. Any thread. */
     const ParameterTable& getParameterTable() const noexcept { return parameters; }
