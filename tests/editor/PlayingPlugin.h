@@ -111,8 +111,45 @@ inline juce::AlertWindow* openAlert()
     return nullptr;
 }
 
+/** The open menu window deepest in (a submenu over its parent), or null. */
+inline juce::Component* openMenu()
+{
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = desktop.getNumComponents(); --i >= 0;)
+        if (auto* c = desktop.getComponent (i); c->getName() == "menu" && c->isVisible())
+            return c;
+    return nullptr;
+}
+
+/** The user presses keys on the open menu, one after another; false if none is open. */
+inline bool pressOnMenu (std::initializer_list<int> keyCodes)
+{
+    for (int key : keyCodes)
+    {
+        auto* menu = openMenu();
+        if (menu == nullptr)
+            return false;
+        menu->keyPressed (juce::KeyPress (key));
+        dispatchPendingMessages();
+    }
+    return true;
+}
+
+/** The user clicks the alert's button that reads text; false if there is none. */
+inline bool clickAlertButton (juce::AlertWindow& box, const juce::String& text)
+{
+    for (auto* child : box.getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child); button != nullptr && button->getButtonText() == text)
+        {
+            click (*button);
+            return true;
+        }
+    return false;
+}
+
 inline void closeAlerts()
 {
+    juce::PopupMenu::dismissAllActiveMenus();
     while (auto* box = openAlert())
         box->exitModalState (0);
     dispatchPendingMessages();
