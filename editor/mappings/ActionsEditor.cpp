@@ -247,7 +247,11 @@ void ActionsEditor::rebuildRows()
 
 void ActionsEditor::paintRowBackground (juce::Graphics& g, int row, int, int, bool selected)
 {
-    g.fillAll (selected ? lightTan : (row % 2 == 1 ? rowTint : juce::Colours::white));
+    // The list paints empty rows below the last one too: those stay white.
+    g.fillAll (row >= rowCount ? juce::Colours::white
+               : selected      ? lightTan
+               : row % 2 == 1  ? rowTint
+                               : juce::Colours::white);
 }
 
 void ActionsEditor::paintCell (juce::Graphics& g, int row, int column, int width, int height, bool)
