@@ -447,6 +447,12 @@ juce::String ActionMapper2::learnHelpText() const
     return helpText;
 }
 
+bool ActionMapper2::learnWantsKey() const
+{
+    const juce::ScopedLock ll (learnLock);
+    return wantsKey;
+}
+
 ActionMapper2::MenuDescription ActionMapper2::controllerMenu() const
 {
     MenuDescription m;

@@ -86,6 +86,9 @@ public:
     LearnState learnState() const noexcept { return state.load(); }
     int learnedControllerId() const noexcept { return learnedId.load(); }
     juce::String learnHelpText() const;
+    /** Whether the learn under way waits for a key (a toggle or strum) rather than a
+        controller: what the learn prompt asks the player to do. */
+    bool learnWantsKey() const;
 
     /** The mappings editor's two source menus: a submenu of items (id, text) and the
         items after it. */
