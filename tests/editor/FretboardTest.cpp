@@ -1,6 +1,8 @@
 // The fretboard view, driven by notes played through the processor and read back from
 // its rendered pixels.
 #include "editor/views/FretboardComponent.h"
+#include "editor/views/GuitarFlowComponent.h"
+#include "editor/views/VelocityEditorComponent.h"
 #include "processor/TovalinPlugin.h"
 #include "tests/MessagePump.h"
 #include "tests/editor/ViewTestSupport.h"
@@ -101,6 +103,39 @@ int strayPixels (const juce::Image& picture, const Fingering::Published& p, floa
     return stray;
 }
 
+/** The three views and the chord label where the editor puts them, over its background:
+    to look at. */
+juce::Image renderViewsInPlace (TovalinPlugin& plugin, FretboardComponent& fretboard, juce::Label& chord)
+{
+    struct Background : juce::Component
+    {
+        void paint (juce::Graphics& g) override
+        {
+            g.fillAll (juce::Colour (0xffe7be3e));
+            g.drawImageAt (
+                juce::ImageCache::getFromMemory (TovalinImages::background_png, TovalinImages::background_pngSize), 0,
+                0);
+        }
+    } editor;
+    editor.setSize (721, 300);
+    GuitarFlowComponent chooser (plugin.getParameterTable().get (0).getText());
+    VelocityEditorComponent curve (plugin.getVelocityMapper());
+    chooser.setBounds (0, 0, 143, 300);
+    curve.setBounds (568, 166, 132, 112);
+    fretboard.setBounds (234, 54, 329, 83);
+    chord.setBounds (442, 14, 110, 24);
+    chord.setFont (juce::Font (15.0f));
+    chord.setColour (juce::Label::textColourId, juce::Colours::black);
+    chord.setJustificationType (juce::Justification::centredRight);
+    for (juce::Component* c : std::initializer_list<juce::Component*>{&chooser, &fretboard, &curve, &chord})
+        editor.addAndMakeVisible (c);
+    dispatchMessagesUntil ([&] { return ! chooser.isTurning(); }, 2000);
+    auto picture = editor.createComponentSnapshot (editor.getLocalBounds(), true, 1.0f);
+    for (juce::Component* c : std::initializer_list<juce::Component*>{&chooser, &fretboard, &curve, &chord})
+        editor.removeChildComponent (c);
+    return picture;
+}
+
 std::map<int, std::vector<int>> expectedDots (const Fingering::Published& p)
 {
     std::map<int, std::vector<int>> expected;
@@ -176,7 +211,10 @@ TEST (Fretboard, ShowsADotAtEachSoundingStringsFretAndTheChordName)
         EXPECT_EQ (strayPixels (picture, now, 1.0f), 0);
         EXPECT_EQ (label.label.getText(), juce::String (c.chord));
         if (c.chord[0] != 0)
+        {
             keepForViewing (renderOnBackground (fretboard, {234, 54}), "fretboard-c-major.png");
+            keepForViewing (renderViewsInPlace (player.plugin, fretboard, label.label), "views-in-place.png", 2);
+        }
     }
 }
 
@@ -244,5 +282,38 @@ TEST (Fretboard, AtTwiceTheHeightPositionsAndSizesDouble)
         EXPECT_NEAR (b.getCentreY(), 2 * a.getCentreY(), 2);
         EXPECT_NEAR (a.getCentreX(), at.x + 5, 1);
         EXPECT_NEAR (a.getCentreY(), at.y + 5, 1);
+    }
+}
+
+// The dots sit on the strings painted in the editor's background, between its fret wires.
+TEST (Fretboard, DotsLieOnThePaintedStringsBetweenTheFrets)
+{
+    const auto background =
+        juce::ImageCache::getFromMemory (TovalinImages::background_png, TovalinImages::background_pngSize);
+    const juce::Point<int> view (234, 54);
+    auto brightness = [&] (int x, int y) { return background.getPixelAt (view.x + x, view.y + y).getBrightness(); };
+    for (int s = 0; s < StringCount; ++s)
+    {
+        // Along the neck, the row through the dots' centres is a string: darker than the
+        // wood three pixels above and below it.
+        const int y = FretboardComponent::DotY[s] + FretboardComponent::ReferenceDotSize / 2;
+        float onString = 0, beside = 0;
+        for (int x = 20; x < 250; ++x)
+        {
+            onString += std::min (brightness (x, y), brightness (x, y - 1));
+            beside += (brightness (x, y - 3) + brightness (x, y + 3)) * 0.5f;
+        }
+        EXPECT_LT (onString, beside * 0.97f) << "no string painted under the dots of string " << s;
+    }
+    // Across the neck, a fret wire is a grey column, darker than the maple; the dots'
+    // centres are not on one.
+    const int between = FretboardComponent::DotY[2] + 11;
+    for (int j = 1; j < FretboardComponent::FretPositions; ++j)
+    {
+        const int x = FretboardComponent::DotX[j] + FretboardComponent::ReferenceDotSize / 2;
+        float wire = 1;
+        for (int dx = -8; dx <= 8; ++dx)
+            wire = std::min (wire, brightness (x + dx, between));
+        EXPECT_GT (brightness (x, between), wire + 0.03f) << "fret " << j << " sits on a wire";
     }
 }
