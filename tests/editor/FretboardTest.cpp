@@ -235,6 +235,10 @@ TEST (Fretboard, TwoChangesWithinOneTickShowOnlyTheLater)
     player.play ({juce::MidiMessage::noteOn (4, 64, (juce::uint8) 100)}, 0.01); // string 2, fret 2
     fretboard.poll();
     EXPECT_EQ (dotsSeen (render (fretboard), 1.0f), (std::map<int, std::vector<int>>{{0, {7}}, {2, {2}}}));
+    // A new fret on a string moves its dot; a released string loses it.
+    player.play ({juce::MidiMessage::noteOn (2, 52, (juce::uint8) 100), juce::MidiMessage::noteOff (4, 64)}, 0.01);
+    fretboard.poll();
+    EXPECT_EQ (dotsSeen (render (fretboard), 1.0f), (std::map<int, std::vector<int>>{{0, {0}}}));
     // Nothing new: nothing is sent.
     dispatchPendingMessages();
     const int before = label.messages;
