@@ -41,7 +41,7 @@ void TranscriptionChordsMode::setName (const char* text) noexcept
 {
     std::strncpy (currentName, text, sizeof (currentName) - 1);
     currentName[sizeof (currentName) - 1] = 0;
-    guitarist.getFingering().chordName.assign (currentName); // within its reserved room
+    guitarist.getFingering().setChordName (currentName);
 }
 
 void TranscriptionChordsMode::noteOn (int note, int velocity) noexcept

@@ -100,7 +100,7 @@ TEST_F (Chords, HeldNotesAreRecognisedNamedVoicedAndStrummed)
         for (int n : c.notes)
             on (n);
         const Strum s = strum();
-        EXPECT_EQ (fingering.chordName, c.name);
+        EXPECT_EQ (fingering.getChordName(), c.name);
         EXPECT_EQ (s.fret, c.fret);
         // Downward: the lowest played string at once, the others in order, one step apart
         // (the spread is the preset's "Strumming speed").
@@ -137,7 +137,7 @@ TEST_F (Chords, GroupsThatFormNoChordPlayAsSingleNotes)
             for (int n : notes)
                 on (n);
             EXPECT_EQ (guitarist.chords().currentRoot, -1) << notes[0];
-            EXPECT_EQ (fingering.chordName, "");
+            EXPECT_EQ (fingering.getChordName(), "");
             for (int k = 0; k < guitarist.queue().size(); ++k)
                 EXPECT_EQ (guitarist.queue().at (k).type, (int) StringState::Single);
             for (int n : notes)
@@ -221,7 +221,7 @@ TEST_F (Chords, ReleasingTheLastKeyReleasesTheChord)
         EXPECT_FALSE (guitarist.queue().empty());
         off (59);
         EXPECT_EQ (guitarist.chords().currentRoot, -1);
-        EXPECT_EQ (fingering.chordName, "");
+        EXPECT_EQ (fingering.getChordName(), "");
         EXPECT_TRUE (guitarist.queue().empty());
         EXPECT_EQ (fingering.state[0], sustain ? StringState::Sustained : StringState::Free);
         EXPECT_EQ (fingering.fret[0], -1);
@@ -251,7 +251,7 @@ TEST_F (Chords, ANoteAlreadySoundingIsTakenIntoTheStrum)
     ASSERT_EQ (fingering.state[2], StringState::Single);
     on (60); // still a single note, waiting in the queue
     on (67); // C major
-    EXPECT_EQ (fingering.chordName, "C");
+    EXPECT_EQ (fingering.getChordName(), "C");
     EXPECT_EQ (fingering.state[2], StringState::Free) << "released at the start of the strum";
     EXPECT_TRUE (plugin.voices[2]->damping);
     const Strum s = strum();

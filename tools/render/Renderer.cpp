@@ -206,7 +206,7 @@ namespace
         line << "], \"states\": [";
         for (int s = 0; s < StringCount; ++s)
             line << (s ? ", " : "") << '"' << stateName (f.state[s]) << '"';
-        line << "], \"chord\": " << jsonString (f.chordName) << "}\n";
+        line << "], \"chord\": " << jsonString (f.getChordName()) << "}\n";
         trace << line.str();
     }
 
