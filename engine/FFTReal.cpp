@@ -1,5 +1,7 @@
 #include "FFTReal.h"
 
+#include "SimdPath.h"
+
 #include <cassert>
 #include <cmath>
 #include <stdexcept>
@@ -260,17 +262,9 @@ namespace
         }
     }
 
-    bool wideBins() noexcept
-    {
-        static const bool available = __builtin_cpu_supports ("avx");
-        return available;
-    }
+    bool wideBins() noexcept { return activeSimdPath() != SimdPath::sse2; }
 
-    bool widestBins() noexcept
-    {
-        static const bool available = __builtin_cpu_supports ("avx512f");
-        return available;
-    }
+    bool widestBins() noexcept { return activeSimdPath() == SimdPath::avx512; }
 
     template <bool accumulate>
     inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept

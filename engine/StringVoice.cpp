@@ -1,6 +1,7 @@
 #include "StringVoice.h"
 
 #include "ForcesInline.h"
+#include "SimdPath.h"
 
 #include <immintrin.h>
 
@@ -28,7 +29,7 @@ float modalDot (const float* a, const float* b, int n) noexcept
 }
 
 StringVoice::StringVoice (int n, StringModel* m)
-    : modeCount (n), previousState (n), state (n), modalWidth (widestModalWidth()), model (m)
+    : modeCount (n), previousState (n), state (n), modalWidth (modalWidthOf (activeSimdPath())), model (m)
 {
 }
 
@@ -321,14 +322,6 @@ __attribute__ ((target ("avx512f"))) float StringVoice::updateModes16 (float* ne
     return sumLanes16 (_mm512_add_ps (even.out, odd.out));
 }
 
-int StringVoice::widestModalWidth() noexcept
-{
-    static const int width = __builtin_cpu_supports ("avx512f")                                    ? 16
-                             : (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma")) ? 8
-                                                                                                   : 4;
-    return width;
-}
-
 #if defined(__GNUC__) && ! defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -345,8 +338,14 @@ float StringVoice::updateModes16 (float* nextDots) noexcept
     return updateModes<Pluck, Fret, Touch, Twang> (nextDots);
 }
 
-int StringVoice::widestModalWidth() noexcept { return 4; }
 #endif
+
+int StringVoice::modalWidthOf (SimdPath path) noexcept
+{
+    return path == SimdPath::avx512 ? 16 : path == SimdPath::avx2 ? 8 : 4;
+}
+
+int StringVoice::widestModalWidth() noexcept { return modalWidthOf (widestSimdPath()); }
 
 template <int Width>
 float StringVoice::updateModesWith (int key, float* nextDots) noexcept

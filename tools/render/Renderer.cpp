@@ -6,6 +6,7 @@
 #include "RenderOptions.h"
 #include "WavWriter.h"
 
+#include "engine/SimdPath.h"
 #include "processor/TovalinPlugin.h"
 
 #include <cmath>
@@ -294,6 +295,12 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
             err << "tovalin-render: " << options.stateFile << ": not a Tovalin state chunk\n";
             return usageError;
         }
+    }
+
+    if (! options.simd.empty() && ! selectSimdPath (*simdPathFromName (options.simd)))
+    {
+        err << "tovalin-render: this processor lacks " << options.simd << "\n";
+        return usageError;
     }
 
     auto plugin = std::make_unique<TovalinPlugin>();
