@@ -3,7 +3,9 @@
 // preferences and block sizes. Prints the real-time factor (audio time over the time
 // it took, by the wall clock and by this thread's processor time, which leaves out
 // the spells when other programs had the core) and the worst block's time over the
-// block's own duration, overall and after the first second.
+// block's own duration, overall and after the first second, by the wall clock and by
+// the block's processor time. TOVALIN_BENCH_TRACE=1 lists the blocks slower than
+// half their duration by the clock or 1/25 by processor time.
 //
 //   tovalin-bench-workloads [--simd=sse2|avx2|avx512] [seconds] [workload]
 //
@@ -129,7 +131,7 @@ struct Case
 
 struct Result
 {
-    double realTime, cpuRealTime, worstBlock, worstSettled;
+    double realTime, cpuRealTime, worstBlock, worstSettled, worstCpu, worstCpuSettled;
 };
 
 /** This thread's processor time in seconds: unlike the wall clock, it does not count
@@ -175,7 +177,7 @@ Result run (const Case& c, double seconds)
     midi.ensureSize (4096);
     const long long total = (long long) (seconds * c.rate);
     size_t next = 0;
-    double worst = 0.0, settled = 0.0, spent = 0.0, cpuSpent = 0.0;
+    double worst = 0.0, settled = 0.0, spent = 0.0, cpuSpent = 0.0, worstCpu = 0.0, settledCpu = 0.0;
     for (long long pos = 0; pos < total; pos += c.block)
     {
         midi.clear();
@@ -191,17 +193,27 @@ Result run (const Case& c, double seconds)
             plugin->processBlock (buffer, midi);
         }
         const double took = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
-        cpuSpent += threadSeconds() - cpuStart;
+        const double cpu = threadSeconds() - cpuStart;
+        cpuSpent += cpu;
         spent += took;
         worst = std::max (worst, took);
-        if (std::getenv ("TOVALIN_BENCH_TRACE") != nullptr && took > 0.5 * (double) c.block / c.rate)
-            std::printf ("  slow block at %.3f s: %.2f ms\n", (double) pos / c.rate, took * 1000.0);
+        worstCpu = std::max (worstCpu, cpu);
+        // A block slow by the wall clock but not by its own processor time was the
+        // machine's doing (another program had the core); slow by both, ours.
+        if (std::getenv ("TOVALIN_BENCH_TRACE") != nullptr &&
+            (took > 0.5 * (double) c.block / c.rate || cpu > 0.04 * (double) c.block / c.rate))
+            std::printf ("  slow block at %.3f s: %.2f ms, %.2f ms processor time\n", (double) pos / c.rate,
+                         took * 1000.0, cpu * 1000.0);
         if (pos >= c.rate) // after the first second: caches warm, the first strings computed
+        {
             settled = std::max (settled, took);
+            settledCpu = std::max (settledCpu, cpu);
+        }
     }
     plugin->releaseResources();
     const double duration = (double) c.block / c.rate;
-    return {seconds / spent, seconds / cpuSpent, worst / duration, settled / duration};
+    return {seconds / spent,    seconds / cpuSpent,  worst / duration,
+            settled / duration, worstCpu / duration, settledCpu / duration};
 }
 } // namespace
 
@@ -257,16 +269,17 @@ int main (int argc, char** argv)
             cases.push_back ({"strings6", 2, 44100, latency, 256});
     }
     std::printf ("SIMD path: %s (widest here: %s)\n", simdPathName (activeSimdPath()), simdPathName (widestSimdPath()));
-    std::printf ("%-10s %9s %7s %8s %6s %12s %12s %12s %14s\n", "workload", "precision", "rate", "latency", "block",
-                 "x real time", "(cpu time)", "worst block", "after 1 s");
+    std::printf ("%-10s %9s %7s %8s %6s %12s %11s %12s %10s %12s %10s\n", "workload", "precision", "rate", "latency",
+                 "block", "x real time", "(cpu time)", "worst block", "after 1 s", "(cpu) worst", "after 1 s");
     for (const Case& c : cases)
     {
         const bool reference = c.precision == 2 && c.rate == 44100 && c.latency == 256 && c.block == 256;
         if (! only.empty() && only != "growth" && only != c.workload && ! (only == "reference" && reference))
             continue;
         const Result r = run (c, seconds);
-        std::printf ("%-10s %9d %7d %8d %6d %12.1f %12.1f %12.3f %14.3f\n", c.workload, c.precision, c.rate, c.latency,
-                     c.block, r.realTime, r.cpuRealTime, r.worstBlock, r.worstSettled);
+        std::printf ("%-10s %9d %7d %8d %6d %12.1f %11.1f %12.3f %10.3f %12.3f %10.3f\n", c.workload, c.precision,
+                     c.rate, c.latency, c.block, r.realTime, r.cpuRealTime, r.worstBlock, r.worstSettled, r.worstCpu,
+                     r.worstCpuSettled);
         std::fflush (stdout);
     }
     return 0;
