@@ -39,10 +39,11 @@ int Convolver::load (const float* h, int n, int a)
     // O - B + P samples after it: O = 2B - 2P is the earliest offset in time. With B
     // four times the last level's, each level then holds six partitions up to the
     // next; the last holds the rest. A level is added while the rest of the response
-    // fills at least one of its partitions, up to partitions of max (4096, 16 P)
-    // samples, whose transforms still fit in a hop.
+    // fills at least one of its partitions, up to partitions of 4096 samples (or
+    // four of the latency's): longer ones cost more in transforms than they save in
+    // multiply-adds, and their transforms would weigh on the hop that runs them.
     const int length = a * P;
-    const int longest = std::max (4096, 16 * P);
+    const int longest = std::max (4096, 4 * P);
     std::vector<int> blocks{P}, offsets{0};
     for (;;)
     {
