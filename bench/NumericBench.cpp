@@ -4,6 +4,8 @@
 #include "engine/GuitarConstants.h"
 #include "engine/SoundLibrary.h"
 
+#include "SimdContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>

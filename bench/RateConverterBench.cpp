@@ -1,5 +1,7 @@
 #include "processor/RateConverter.h"
 
+#include "SimdContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>

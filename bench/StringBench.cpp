@@ -5,6 +5,8 @@
 #include "engine/StringPrecomputation.h"
 #include "engine/StringVoice.h"
 
+#include "SimdContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>

@@ -1,17 +1,23 @@
 // The whole processor on what musicians play: strummed chords, a fast melody, a
 // palm-muted riff and harmonics, across sound precisions, host rates, latency
 // preferences and block sizes. Prints the real-time factor (audio time over the time
-// it took) and the worst block's time over the block's own duration, overall and
-// after the first second.
+// it took, by the wall clock and by this thread's processor time, which leaves out
+// the spells when other programs had the core) and the worst block's time over the
+// block's own duration, overall and after the first second, by the wall clock and by
+// the block's processor time. TOVALIN_BENCH_TRACE=1 lists the blocks slower than
+// half their duration by the clock or 1/25 by processor time.
 //
-//   tovalin-bench-workloads [seconds] [workload]
+//   tovalin-bench-workloads [--simd=sse2|avx2|avx512] [seconds] [workload]
 //
+// --simd (or the TOVALIN_SIMD environment variable): the vector instructions to run
+// on, the widest the processor has by default; the table's first line names them.
 // seconds: each workload's length, 10 by default; workload: only the cases of that
 // one (strum, melody, palm or harmonics), "reference" for the four workloads at the
 // reference settings alone, for profiling, or "growth" for the cost against the number
 // of sounding strings, the mode count, the host rate and the latency.
 
 #include "engine/GuitarConstants.h"
+#include "engine/SimdPath.h"
 #include "processor/TovalinPlugin.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -20,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,8 +131,17 @@ struct Case
 
 struct Result
 {
-    double realTime, worstBlock, worstSettled;
+    double realTime, cpuRealTime, worstBlock, worstSettled, worstCpu, worstCpuSettled;
 };
+
+/** This thread's processor time in seconds: unlike the wall clock, it does not count
+    the spells in which other programs had the core. */
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &t);
+    return (double) t.tv_sec + 1e-9 * (double) t.tv_nsec;
+}
 
 Result run (const Case& c, double seconds)
 {
@@ -161,7 +177,7 @@ Result run (const Case& c, double seconds)
     midi.ensureSize (4096);
     const long long total = (long long) (seconds * c.rate);
     size_t next = 0;
-    double worst = 0.0, settled = 0.0, spent = 0.0;
+    double worst = 0.0, settled = 0.0, spent = 0.0, cpuSpent = 0.0, worstCpu = 0.0, settledCpu = 0.0;
     for (long long pos = 0; pos < total; pos += c.block)
     {
         midi.clear();
@@ -171,27 +187,60 @@ Result run (const Case& c, double seconds)
             ++next;
         }
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = threadSeconds();
         {
             const juce::ScopedLock sl (plugin->getCallbackLock());
             plugin->processBlock (buffer, midi);
         }
         const double took = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+        const double cpu = threadSeconds() - cpuStart;
+        cpuSpent += cpu;
         spent += took;
         worst = std::max (worst, took);
-        if (std::getenv ("TOVALIN_BENCH_TRACE") != nullptr && took > 0.5 * (double) c.block / c.rate)
-            std::printf ("  slow block at %.3f s: %.2f ms\n", (double) pos / c.rate, took * 1000.0);
+        worstCpu = std::max (worstCpu, cpu);
+        // A block slow by the wall clock but not by its own processor time was the
+        // machine's doing (another program had the core); slow by both, ours.
+        if (std::getenv ("TOVALIN_BENCH_TRACE") != nullptr &&
+            (took > 0.5 * (double) c.block / c.rate || cpu > 0.04 * (double) c.block / c.rate))
+            std::printf ("  slow block at %.3f s: %.2f ms, %.2f ms processor time\n", (double) pos / c.rate,
+                         took * 1000.0, cpu * 1000.0);
         if (pos >= c.rate) // after the first second: caches warm, the first strings computed
+        {
             settled = std::max (settled, took);
+            settledCpu = std::max (settledCpu, cpu);
+        }
     }
     plugin->releaseResources();
     const double duration = (double) c.block / c.rate;
-    return {seconds / spent, worst / duration, settled / duration};
+    return {seconds / spent,    seconds / cpuSpent,  worst / duration,
+            settled / duration, worstCpu / duration, settledCpu / duration};
 }
 } // namespace
 
 int main (int argc, char** argv)
 {
-    const double seconds = argc > 1 ? std::max (1.0, std::atof (argv[1])) : 10.0;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string a = argv[i];
+        if (a.rfind ("--simd=", 0) != 0)
+        {
+            args.push_back (a);
+            continue;
+        }
+        const auto path = simdPathFromName (a.substr (7));
+        if (! path)
+        {
+            std::fprintf (stderr, "unknown SIMD path in %s (use sse2, avx2 or avx512)\n", a.c_str());
+            return 2;
+        }
+        if (! selectSimdPath (*path))
+        {
+            std::fprintf (stderr, "this processor lacks %s\n", simdPathName (*path));
+            return 2;
+        }
+    }
+    const double seconds = ! args.empty() ? std::max (1.0, std::atof (args[0].c_str())) : 10.0;
     std::vector<Case> cases;
     // The reference: precision 2, 44.1 kHz, 256-sample blocks, the default latency.
     for (const char* w : {"strum", "melody", "palm", "harmonics"})
@@ -204,7 +253,7 @@ int main (int argc, char** argv)
     for (int block : {64, 1024})
         cases.push_back ({"strum", 2, 44100, 256, block});
 
-    const std::string only = argc > 2 ? argv[2] : "";
+    const std::string only = args.size() > 1 ? args[1] : "";
     if (only == "growth")
     {
         // How the cost grows with the work: sounding strings, mode count (precision),
@@ -219,16 +268,18 @@ int main (int argc, char** argv)
         for (int latency : {64, 128, 512, 1024})
             cases.push_back ({"strings6", 2, 44100, latency, 256});
     }
-    std::printf ("%-10s %9s %7s %8s %6s %12s %12s %14s\n", "workload", "precision", "rate", "latency", "block",
-                 "x real time", "worst block", "after 1 s");
+    std::printf ("SIMD path: %s (widest here: %s)\n", simdPathName (activeSimdPath()), simdPathName (widestSimdPath()));
+    std::printf ("%-10s %9s %7s %8s %6s %12s %11s %12s %10s %12s %10s\n", "workload", "precision", "rate", "latency",
+                 "block", "x real time", "(cpu time)", "worst block", "after 1 s", "(cpu) worst", "after 1 s");
     for (const Case& c : cases)
     {
         const bool reference = c.precision == 2 && c.rate == 44100 && c.latency == 256 && c.block == 256;
         if (! only.empty() && only != "growth" && only != c.workload && ! (only == "reference" && reference))
             continue;
         const Result r = run (c, seconds);
-        std::printf ("%-10s %9d %7d %8d %6d %12.1f %12.3f %14.3f\n", c.workload, c.precision, c.rate, c.latency,
-                     c.block, r.realTime, r.worstBlock, r.worstSettled);
+        std::printf ("%-10s %9d %7d %8d %6d %12.1f %11.1f %12.3f %10.3f %12.3f %10.3f\n", c.workload, c.precision,
+                     c.rate, c.latency, c.block, r.realTime, r.cpuRealTime, r.worstBlock, r.worstSettled, r.worstCpu,
+                     r.worstCpuSettled);
         std::fflush (stdout);
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "FFTReal.h"
 
+#include "SimdPath.h"
+
 #include <cassert>
 #include <cmath>
 #include <stdexcept>
@@ -53,10 +55,58 @@ FFTReal<float>::FFTReal (int length)
     }
 }
 
+namespace
+{
+    // One radix-2 stage of span 4 (four butterflies at a time).
+    inline void butterfliesFour (float* re, float* im, int m, const float* wc, const float* ws) noexcept
+    {
+        const __m128 c = _mm_loadu_ps (wc), s = _mm_loadu_ps (ws);
+        for (int b = 0; b < m; b += 8)
+        {
+            float *ar = re + b, *ai = im + b, *cr = ar + 4, *ci = ai + 4;
+            const __m128 xr = _mm_load_ps (cr), xi = _mm_load_ps (ci);
+            const __m128 tr = _mm_sub_ps (_mm_mul_ps (xr, c), _mm_mul_ps (xi, s));
+            const __m128 ti = _mm_add_ps (_mm_mul_ps (xr, s), _mm_mul_ps (xi, c));
+            const __m128 yr = _mm_load_ps (ar), yi = _mm_load_ps (ai);
+            _mm_store_ps (cr, _mm_sub_ps (yr, tr));
+            _mm_store_ps (ci, _mm_sub_ps (yi, ti));
+            _mm_store_ps (ar, _mm_add_ps (yr, tr));
+            _mm_store_ps (ai, _mm_add_ps (yi, ti));
+        }
+    }
+
+    // One radix-2 stage of span 8 or more, eight butterflies at a time: the same
+    // products and sums per element as four at a time, so the same bits.
+    __attribute__ ((target ("avx"))) void butterfliesWide (float* re, float* im, int m, int span, const float* wc,
+                                                           const float* ws) noexcept
+    {
+        for (int b = 0; b < m; b += 2 * span)
+        {
+            float *ar = re + b, *ai = im + b, *cr = ar + span, *ci = ai + span;
+            for (int j = 0; j < span; j += 8)
+            {
+                const __m256 c = _mm256_loadu_ps (wc + j), s = _mm256_loadu_ps (ws + j);
+                const __m256 xr = _mm256_loadu_ps (cr + j), xi = _mm256_loadu_ps (ci + j);
+                const __m256 tr = _mm256_sub_ps (_mm256_mul_ps (xr, c), _mm256_mul_ps (xi, s));
+                const __m256 ti = _mm256_add_ps (_mm256_mul_ps (xr, s), _mm256_mul_ps (xi, c));
+                const __m256 yr = _mm256_loadu_ps (ar + j), yi = _mm256_loadu_ps (ai + j);
+                _mm256_storeu_ps (cr + j, _mm256_sub_ps (yr, tr));
+                _mm256_storeu_ps (ci + j, _mm256_sub_ps (yi, ti));
+                _mm256_storeu_ps (ar + j, _mm256_add_ps (yr, tr));
+                _mm256_storeu_ps (ai + j, _mm256_add_ps (yi, ti));
+            }
+        }
+    }
+
+    // Four elements in reverse order: v[3], v[2], v[1], v[0].
+    inline __m128 reversed (__m128 v) noexcept { return _mm_shuffle_ps (v, v, _MM_SHUFFLE (0, 1, 2, 3)); }
+} // namespace
+
 // In-place forward complex FFT (decimation in time) of bit-reversed split data.
 void FFTReal<float>::complexTransform (float* re, float* im) const noexcept
 {
     const int m = half;
+    const bool wideButterflies = activeSimdPath() != SimdPath::sse2;
 
     // Spans 1 and 2 together as radix-4 butterflies.
     for (int b = 0; b < m; b += 4)
@@ -76,7 +126,15 @@ void FFTReal<float>::complexTransform (float* re, float* im) const noexcept
         im[b + 3] = i1 + r3;
     }
 
-    for (int span = 4; span < m; span <<= 1)
+    int span = 4;
+    if (wideButterflies && m > 8)
+    {
+        butterfliesFour (re, im, m, stageCos.data() + 3, stageSin.data() + 3);
+        for (span = 8; span < m; span <<= 1)
+            butterfliesWide (re, im, m, span, stageCos.data() + span - 1, stageSin.data() + span - 1);
+        return;
+    }
+    for (; span < m; span <<= 1)
     {
         const float* wc = stageCos.data() + span - 1;
         const float* ws = stageSin.data() + span - 1;
@@ -125,7 +183,23 @@ void FFTReal<float>::doFft (const float* x, float* f) noexcept
     // Split the packed transform into the real signal's spectrum.
     f[0] = re[0] + im[0];
     f[m] = re[0] - im[0];
-    for (int k = 1; k < m; ++k)
+    // Four bins at a time (k, ..., k + 3 against m - k, ..., m - k - 3), with the
+    // same operations as one at a time below.
+    int k = 1;
+    const __m128 halfOf = _mm_set1_ps (0.5f), minusHalf = _mm_set1_ps (-0.5f), sign = _mm_set1_ps (-0.0f);
+    for (; k + 4 <= m; k += 4)
+    {
+        const __m128 zr = _mm_loadu_ps (re + k), zi = _mm_loadu_ps (im + k);
+        const __m128 yr = reversed (_mm_loadu_ps (re + m - k - 3));
+        const __m128 yi = _mm_xor_ps (reversed (_mm_loadu_ps (im + m - k - 3)), sign);
+        const __m128 er = _mm_mul_ps (halfOf, _mm_add_ps (zr, yr)), ei = _mm_mul_ps (halfOf, _mm_add_ps (zi, yi));
+        const __m128 dr = _mm_sub_ps (zr, yr), di = _mm_sub_ps (zi, yi);
+        const __m128 orr = _mm_mul_ps (halfOf, di), oi = _mm_mul_ps (minusHalf, dr);
+        const __m128 c = _mm_loadu_ps (postCos.data() + k), s = _mm_loadu_ps (postSin.data() + k);
+        _mm_storeu_ps (f + k, _mm_add_ps (er, _mm_sub_ps (_mm_mul_ps (orr, c), _mm_mul_ps (oi, s))));
+        _mm_storeu_ps (f + m + k, _mm_add_ps (ei, _mm_add_ps (_mm_mul_ps (orr, s), _mm_mul_ps (oi, c))));
+    }
+    for (; k < m; ++k)
     {
         const float zr = re[k], zi = im[k];
         const float yr = re[m - k], yi = -im[m - k]; // conj Z[m-k]
@@ -155,7 +229,31 @@ void FFTReal<float>::doIfft (const float* f, float* x) noexcept
         im[r] = x0 + xm;
         re[r] = x0 - xm;
     }
-    for (int k = 1; k < m; ++k)
+    int k = 1;
+    const __m128 sign = _mm_set1_ps (-0.0f);
+    alignas (16) float zrs[4], zis[4];
+    for (; k + 4 <= m; k += 4)
+    {
+        // The same operations as one bin at a time below, four bins at once.
+        const __m128 ar = _mm_loadu_ps (f + k), ai = _mm_loadu_ps (f + m + k);
+        const __m128 br = reversed (_mm_loadu_ps (f + m - k - 3));
+        const __m128 bi = _mm_xor_ps (reversed (_mm_loadu_ps (f + 2 * m - k - 3)), sign);
+        const __m128 er = _mm_add_ps (ar, br), ei = _mm_add_ps (ai, bi);
+        const __m128 dr = _mm_sub_ps (ar, br), di = _mm_sub_ps (ai, bi);
+        const __m128 c = _mm_loadu_ps (postCos.data() + k);
+        const __m128 s = _mm_xor_ps (_mm_loadu_ps (postSin.data() + k), sign);
+        const __m128 orr = _mm_sub_ps (_mm_mul_ps (dr, c), _mm_mul_ps (di, s));
+        const __m128 oi = _mm_add_ps (_mm_mul_ps (dr, s), _mm_mul_ps (di, c));
+        _mm_store_ps (zrs, _mm_sub_ps (er, oi));
+        _mm_store_ps (zis, _mm_add_ps (ei, orr));
+        for (int j = 0; j < 4; ++j)
+        {
+            const int r = rev[k + j];
+            re[r] = zis[j];
+            im[r] = zrs[j];
+        }
+    }
+    for (; k < m; ++k)
     {
         const float ar = f[k], ai = f[m + k];
         const float br = f[m - k], bi = -f[2 * m - k]; // conj X[m-k]
@@ -171,7 +269,14 @@ void FFTReal<float>::doIfft (const float* f, float* x) noexcept
 
     complexTransform (re, im);
 
-    for (int i = 0; i < m; ++i)
+    int i = 0;
+    for (; i + 4 <= m; i += 4)
+    {
+        const __m128 a = _mm_load_ps (im + i), b = _mm_load_ps (re + i);
+        _mm_storeu_ps (x + 2 * i, _mm_unpacklo_ps (a, b));
+        _mm_storeu_ps (x + 2 * i + 4, _mm_unpackhi_ps (a, b));
+    }
+    for (; i < m; ++i)
     {
         x[2 * i] = im[i];
         x[2 * i + 1] = re[i];
@@ -260,17 +365,9 @@ namespace
         }
     }
 
-    bool wideBins() noexcept
-    {
-        static const bool available = __builtin_cpu_supports ("avx");
-        return available;
-    }
+    bool wideBins() noexcept { return activeSimdPath() != SimdPath::sse2; }
 
-    bool widestBins() noexcept
-    {
-        static const bool available = __builtin_cpu_supports ("avx512f");
-        return available;
-    }
+    bool widestBins() noexcept { return activeSimdPath() == SimdPath::avx512; }
 
     template <bool accumulate>
     inline void multiplySpectra (float* out, const float* a, const float* b, int n) noexcept

@@ -1,5 +1,6 @@
 #include "Forces.h"
 #include "ForcesInline.h"
+#include "SimdPath.h"
 
 #include <cmath>
 
@@ -333,11 +334,7 @@ __attribute__ ((always_inline)) inline void solvePads (double phi, double Kc, do
 #if defined(__x86_64__) || defined(__i386__)
 namespace
 {
-    bool widePadSolves() noexcept
-    {
-        static const bool available = __builtin_cpu_supports ("avx512f");
-        return available;
-    }
+    bool widePadSolves() noexcept { return activeSimdPath() == SimdPath::avx512; }
 } // namespace
 
 #if defined(__GNUC__) && ! defined(__clang__)

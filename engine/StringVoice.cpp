@@ -1,6 +1,7 @@
 #include "StringVoice.h"
 
 #include "ForcesInline.h"
+#include "SimdPath.h"
 
 #include <immintrin.h>
 
@@ -28,7 +29,7 @@ float modalDot (const float* a, const float* b, int n) noexcept
 }
 
 StringVoice::StringVoice (int n, StringModel* m)
-    : modeCount (n), previousState (n), state (n), modalWidth (widestModalWidth()), model (m)
+    : modeCount (n), previousState (n), state (n), modalWidth (modalWidthOf (activeSimdPath())), model (m)
 {
 }
 
@@ -91,6 +92,25 @@ void StringVoice::updateGain() noexcept
     }
 }
 
+namespace
+{
+    /** The model's arrays, read once: the update's stores could otherwise alias the
+        vectors' own pointers, which the compiler would then load again for every group
+        of modes. */
+    struct ModelArrays
+    {
+        explicit ModelArrays (const StringModel& m) noexcept
+            : a1 (m.a1.data()), a2 (m.a2.data()), pluckInput (m.pluckInput.data()), fretInput (m.fretInput.data()),
+              touchInput (m.touchInput.data()), twangWeight (m.twangWeight.data()),
+              outputWeight (m.modes.outputWeight.data()), pluckShape (m.pluckShape.data()),
+              fretShape (m.fretShape.data()), touchShape (m.touchShape.data())
+        {
+        }
+        const float *a1, *a2, *pluckInput, *fretInput, *touchInput, *twangWeight, *outputWeight;
+        const float *pluckShape, *fretShape, *touchShape;
+    };
+} // namespace
+
 // One modal update, four modes at a time, returning the new bridge output (step 9).
 // It also forms the next sample's contact displacements (steps 1 to 3) from the new
 // state while it is in registers: the same four-lane sums as modalDot, so the result
@@ -102,6 +122,7 @@ float StringVoice::updateModes (float* nextDots) noexcept
     const StringModel& m = *model;
     float* x = state.data();
     float* xp = previousState.data();
+    const ModelArrays c (m);
     const __m128 fp = _mm_set1_ps (pluckForce);
     const __m128 ff = _mm_set1_ps (fretForce);
     const __m128 ft = _mm_set1_ps (touchForce);
@@ -111,24 +132,24 @@ float StringVoice::updateModes (float* nextDots) noexcept
     for (int i = 0; i < modes; i += 4)
     {
         const __m128 xi = _mm_load_ps (x + i);
-        __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (m.a1.data() + i), xi),
-                               _mm_mul_ps (_mm_load_ps (m.a2.data() + i), _mm_load_ps (xp + i)));
+        __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (c.a1 + i), xi),
+                               _mm_mul_ps (_mm_load_ps (c.a2 + i), _mm_load_ps (xp + i)));
         if (Pluck)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.pluckInput.data() + i), fp));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (c.pluckInput + i), fp));
         if (Fret)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.fretInput.data() + i), ff));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (c.fretInput + i), ff));
         if (Touch)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.touchInput.data() + i), ft));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (c.touchInput + i), ft));
         if (Twang)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (m.twangWeight.data() + i), dt), xi));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (c.twangWeight + i), dt), xi));
         _mm_store_ps (xp + i, v);
-        out = _mm_add_ps (out, _mm_mul_ps (v, _mm_load_ps (m.modes.outputWeight.data() + i)));
+        out = _mm_add_ps (out, _mm_mul_ps (v, _mm_load_ps (c.outputWeight + i)));
         if (Pluck)
-            pluckDot = _mm_add_ps (pluckDot, _mm_mul_ps (v, _mm_load_ps (m.pluckShape.data() + i)));
+            pluckDot = _mm_add_ps (pluckDot, _mm_mul_ps (v, _mm_load_ps (c.pluckShape + i)));
         if (Fret)
-            fretDot = _mm_add_ps (fretDot, _mm_mul_ps (v, _mm_load_ps (m.fretShape.data() + i)));
+            fretDot = _mm_add_ps (fretDot, _mm_mul_ps (v, _mm_load_ps (c.fretShape + i)));
         if (Touch)
-            touchDot = _mm_add_ps (touchDot, _mm_mul_ps (v, _mm_load_ps (m.touchShape.data() + i)));
+            touchDot = _mm_add_ps (touchDot, _mm_mul_ps (v, _mm_load_ps (c.touchShape + i)));
     }
     if (Pluck)
         nextDots[0] = sumLanes (pluckDot);
@@ -161,6 +182,7 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
     const StringModel& m = *model;
     float* x = state.data();
     float* xp = previousState.data();
+    const ModelArrays c (m);
     const __m256 fp = _mm256_set1_ps (pluckForce);
     const __m256 ff = _mm256_set1_ps (fretForce);
     const __m256 ft = _mm256_set1_ps (touchForce);
@@ -171,48 +193,48 @@ __attribute__ ((target ("avx2,fma"))) float StringVoice::updateModesWide (float*
     for (; i + 8 <= modes; i += 8)
     {
         const __m256 xi = _mm256_load_ps (x + i);
-        __m256 v = _mm256_mul_ps (_mm256_load_ps (m.a2.data() + i), _mm256_load_ps (xp + i));
-        v = _mm256_fmadd_ps (_mm256_load_ps (m.a1.data() + i), xi, v);
+        __m256 v = _mm256_mul_ps (_mm256_load_ps (c.a2 + i), _mm256_load_ps (xp + i));
+        v = _mm256_fmadd_ps (_mm256_load_ps (c.a1 + i), xi, v);
         if (Pluck)
-            v = _mm256_fmadd_ps (_mm256_load_ps (m.pluckInput.data() + i), fp, v);
+            v = _mm256_fmadd_ps (_mm256_load_ps (c.pluckInput + i), fp, v);
         if (Fret)
-            v = _mm256_fmadd_ps (_mm256_load_ps (m.fretInput.data() + i), ff, v);
+            v = _mm256_fmadd_ps (_mm256_load_ps (c.fretInput + i), ff, v);
         if (Touch)
-            v = _mm256_fmadd_ps (_mm256_load_ps (m.touchInput.data() + i), ft, v);
+            v = _mm256_fmadd_ps (_mm256_load_ps (c.touchInput + i), ft, v);
         if (Twang)
-            v = _mm256_fmadd_ps (_mm256_mul_ps (_mm256_load_ps (m.twangWeight.data() + i), dt), xi, v);
+            v = _mm256_fmadd_ps (_mm256_mul_ps (_mm256_load_ps (c.twangWeight + i), dt), xi, v);
         _mm256_store_ps (xp + i, v);
-        out = _mm256_fmadd_ps (v, _mm256_load_ps (m.modes.outputWeight.data() + i), out);
+        out = _mm256_fmadd_ps (v, _mm256_load_ps (c.outputWeight + i), out);
         if (Pluck)
-            pluckDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.pluckShape.data() + i), pluckDot);
+            pluckDot = _mm256_fmadd_ps (v, _mm256_load_ps (c.pluckShape + i), pluckDot);
         if (Fret)
-            fretDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.fretShape.data() + i), fretDot);
+            fretDot = _mm256_fmadd_ps (v, _mm256_load_ps (c.fretShape + i), fretDot);
         if (Touch)
-            touchDot = _mm256_fmadd_ps (v, _mm256_load_ps (m.touchShape.data() + i), touchDot);
+            touchDot = _mm256_fmadd_ps (v, _mm256_load_ps (c.touchShape + i), touchDot);
     }
     __m128 out4 = fold (out), pluck4 = fold (pluckDot), fret4 = fold (fretDot), touch4 = fold (touchDot);
     if (i < modes)
     {
         const __m128 xi = _mm_load_ps (x + i);
-        __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (m.a1.data() + i), xi),
-                               _mm_mul_ps (_mm_load_ps (m.a2.data() + i), _mm_load_ps (xp + i)));
+        __m128 v = _mm_add_ps (_mm_mul_ps (_mm_load_ps (c.a1 + i), xi),
+                               _mm_mul_ps (_mm_load_ps (c.a2 + i), _mm_load_ps (xp + i)));
         if (Pluck)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.pluckInput.data() + i), _mm_set1_ps (pluckForce)));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (c.pluckInput + i), _mm_set1_ps (pluckForce)));
         if (Fret)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.fretInput.data() + i), _mm_set1_ps (fretForce)));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (c.fretInput + i), _mm_set1_ps (fretForce)));
         if (Touch)
-            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (m.touchInput.data() + i), _mm_set1_ps (touchForce)));
+            v = _mm_add_ps (v, _mm_mul_ps (_mm_load_ps (c.touchInput + i), _mm_set1_ps (touchForce)));
         if (Twang)
             v = _mm_add_ps (
-                v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (m.twangWeight.data() + i), _mm_set1_ps (tensionIncrease)), xi));
+                v, _mm_mul_ps (_mm_mul_ps (_mm_load_ps (c.twangWeight + i), _mm_set1_ps (tensionIncrease)), xi));
         _mm_store_ps (xp + i, v);
-        out4 = _mm_add_ps (out4, _mm_mul_ps (v, _mm_load_ps (m.modes.outputWeight.data() + i)));
+        out4 = _mm_add_ps (out4, _mm_mul_ps (v, _mm_load_ps (c.outputWeight + i)));
         if (Pluck)
-            pluck4 = _mm_add_ps (pluck4, _mm_mul_ps (v, _mm_load_ps (m.pluckShape.data() + i)));
+            pluck4 = _mm_add_ps (pluck4, _mm_mul_ps (v, _mm_load_ps (c.pluckShape + i)));
         if (Fret)
-            fret4 = _mm_add_ps (fret4, _mm_mul_ps (v, _mm_load_ps (m.fretShape.data() + i)));
+            fret4 = _mm_add_ps (fret4, _mm_mul_ps (v, _mm_load_ps (c.fretShape + i)));
         if (Touch)
-            touch4 = _mm_add_ps (touch4, _mm_mul_ps (v, _mm_load_ps (m.touchShape.data() + i)));
+            touch4 = _mm_add_ps (touch4, _mm_mul_ps (v, _mm_load_ps (c.touchShape + i)));
     }
     if (Pluck)
         nextDots[0] = sumLanes (pluck4);
@@ -321,14 +343,6 @@ __attribute__ ((target ("avx512f"))) float StringVoice::updateModes16 (float* ne
     return sumLanes16 (_mm512_add_ps (even.out, odd.out));
 }
 
-int StringVoice::widestModalWidth() noexcept
-{
-    static const int width = __builtin_cpu_supports ("avx512f")                                    ? 16
-                             : (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma")) ? 8
-                                                                                                   : 4;
-    return width;
-}
-
 #if defined(__GNUC__) && ! defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -345,8 +359,14 @@ float StringVoice::updateModes16 (float* nextDots) noexcept
     return updateModes<Pluck, Fret, Touch, Twang> (nextDots);
 }
 
-int StringVoice::widestModalWidth() noexcept { return 4; }
 #endif
+
+int StringVoice::modalWidthOf (SimdPath path) noexcept
+{
+    return path == SimdPath::avx512 ? 16 : path == SimdPath::avx2 ? 8 : 4;
+}
+
+int StringVoice::widestModalWidth() noexcept { return modalWidthOf (widestSimdPath()); }
 
 template <int Width>
 float StringVoice::updateModesWith (int key, float* nextDots) noexcept

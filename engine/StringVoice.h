@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Forces.h"
+#include "SimdPath.h"
 #include "StringModel.h"
 #include "Vector.h"
 
@@ -74,9 +75,12 @@ public:
     float pluckForce = 0, fretForce = 0, dampingForce = 0, touchForce = 0;
     float sampleRate = (float) EngineSampleRate;
 
-    /** Modes updated at once: 4, 8 (AVX2) or 16 (AVX-512), the widest the processor
-        has by default; the narrower paths stay available (the tests compare them). */
+    /** Modes updated at once: 4 (SSE2), 8 (AVX2) or 16 (AVX-512), by the SIMD path in
+        use when the voice was built; the narrower paths stay available (the tests
+        compare them). */
     int modalWidth;
+    static int modalWidthOf (SimdPath path) noexcept;
+    /** The widest this processor has. */
     static int widestModalWidth() noexcept;
 
 private:

@@ -1,6 +1,7 @@
 #include "engine/FFTReal.h"
 #include "engine/FastMath.h"
 #include "engine/FloatingPointGuard.h"
+#include "engine/SimdPath.h"
 #include "engine/Vector.h"
 
 #include <gtest/gtest.h>
@@ -320,4 +321,34 @@ TEST (FloatingPointGuard, FlushesDenormalsInsideAndRestoresTheCallersState)
     EXPECT_EQ (_mm_getcsr() & ~0x3Fu, before);
     volatile float after = tiny * 0.01f;
     EXPECT_NE ((float) after, 0.0f);
+}
+
+// The wider paths do the same operations per element as four lanes: the same bits.
+TEST (FFTReal, EverySimdPathGivesTheSameBits)
+{
+    const SimdPath before = activeSimdPath();
+    for (const int n : {16, 64, 512, 8192})
+    {
+        std::vector<float> in ((size_t) n);
+        for (int i = 0; i < n; ++i)
+            in[(size_t) i] = std::sin (0.37f * (float) i) + 0.25f * std::cos (1.91f * (float) (i * i % 97));
+        std::vector<float> reference, back;
+        for (SimdPath path : {SimdPath::sse2, SimdPath::avx2, SimdPath::avx512})
+        {
+            if (! selectSimdPath (path))
+                continue;
+            FFTReal<float> fft (n);
+            std::vector<float> f ((size_t) n), x ((size_t) n);
+            fft.doFft (in.data(), f.data());
+            fft.doIfft (f.data(), x.data());
+            if (reference.empty())
+            {
+                reference = f;
+                back = x;
+            }
+            EXPECT_EQ (f, reference) << n << " points, " << simdPathName (path);
+            EXPECT_EQ (x, back) << n << " points, " << simdPathName (path);
+        }
+    }
+    selectSimdPath (before);
 }

@@ -1,3 +1,4 @@
+#include "engine/SimdPath.h"
 #include "tools/lab/AudioAnalysis.h"
 #include "tools/lab/StringRig.h"
 
@@ -292,4 +293,33 @@ TEST (StringVoice, TheFastLoopsMatchAScalarReference)
                          expectedDot, (wide ? 1e-4 : 1e-6) * terms);
         }
     }
+}
+
+TEST (StringVoice, TheChosenSimdPathSetsTheWidthOfVoicesBuiltAfterwards)
+{
+    const SimdPath before = activeSimdPath();
+    for (SimdPath path : {SimdPath::sse2, SimdPath::avx2, SimdPath::avx512})
+    {
+        EXPECT_EQ (simdPathFromName (simdPathName (path)), path);
+        if ((int) path > (int) widestSimdPath())
+        {
+            EXPECT_FALSE (selectSimdPath (path)) << simdPathName (path);
+            EXPECT_EQ (activeSimdPath(), before);
+            continue;
+        }
+        ASSERT_TRUE (selectSimdPath (path));
+        StringRig rig (2);
+        EXPECT_EQ (rig.voice->modalWidth, StringVoice::modalWidthOf (path)) << simdPathName (path);
+        // Every path plays the string.
+        rig.play (0, 100);
+        std::vector<float> out (2048, 0.0f);
+        rig.voice->render ((int) out.size(), out.data(), 0);
+        float peak = 0;
+        for (float v : out)
+            peak = std::max (peak, std::abs (v));
+        EXPECT_GT (peak, 0.0f) << simdPathName (path);
+    }
+    EXPECT_FALSE (simdPathFromName ("avx"));
+    EXPECT_FALSE (simdPathFromName (""));
+    selectSimdPath (before);
 }

@@ -202,6 +202,7 @@ TEST (RenderOptions, BadUsageIsRefusedWithAReason)
         {"--set", "=1"},    {"--pref", "bend=two"},
         {"--bogus"},        {"-o"},
         {"a.mid", "b.mid"}, {"-q=1"},
+        {"--simd", "neon"}, {"--simd"},
     };
     for (const auto& args : bad)
     {

@@ -69,6 +69,8 @@ const char* renderUsage()
            "  --save-state FILE       write the state chunk after rendering\n"
            "  --tail SECONDS          render this long after the last MIDI event, default 3\n"
            "  --trace FILE|-          one JSON line per block in which the fingering changed\n"
+           "  --simd PATH             vector instructions to use: sse2, avx2 or avx512 (default:\n"
+           "                          the widest the processor has, or TOVALIN_SIMD)\n"
            "  --list-params           print id, name, value and text of every parameter, and exit\n"
            "  --list-presets          print the preset names, and exit\n"
            "  -q, --quiet             no progress bar\n"
@@ -166,6 +168,17 @@ bool parseRenderOptions (const std::vector<std::string>& args, RenderOptions& o,
                 return false;
             }
             o.output = v;
+        }
+        else if (a == "--simd")
+        {
+            if (! value (v))
+                return false;
+            if (v != "sse2" && v != "avx2" && v != "avx512")
+            {
+                error = "unknown SIMD path '" + v + "' (use sse2, avx2 or avx512)";
+                return false;
+            }
+            o.simd = v;
         }
         else if (a == "--format")
         {

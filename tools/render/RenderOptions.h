@@ -29,6 +29,7 @@ struct RenderOptions
     std::string saveStateFile;
     double tailSeconds = 3.0;
     std::string traceFile;
+    std::string simd; // empty: the widest path the processor has (or TOVALIN_SIMD)
     bool listParams = false;
     bool listPresets = false;
     bool quiet = false;

@@ -5,6 +5,7 @@
 #include "MidiFileReader.h"
 #include "RenderOptions.h"
 
+#include "engine/SimdPath.h"
 #include "processor/TovalinPlugin.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -372,6 +373,12 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
             err << "tovalin-render: " << options.stateFile << ": not a Tovalin state chunk\n";
             return usageError;
         }
+    }
+
+    if (! options.simd.empty() && ! selectSimdPath (*simdPathFromName (options.simd)))
+    {
+        err << "tovalin-render: this processor lacks " << options.simd << "\n";
+        return usageError;
     }
 
     auto plugin = std::make_unique<TovalinPlugin>();
