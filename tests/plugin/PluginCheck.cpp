@@ -186,6 +186,12 @@ Render play (Instance& p, double rate, int64_t totalSamples, int64_t firstNoteAt
              const std::function<void (int)>& eachBlock = {}, bool settleFirst = true)
 {
     const int maxBlock = *std::max_element (blockSizes.begin(), blockSizes.end());
+    // JUCE's VST3 host skips prepareToPlay when it is still active at the rate and
+    // block size it holds, and setPlayConfigDetails sets those without preparing: an
+    // instance left prepared for smaller blocks (the unusual-orders check) would then
+    // get blocks larger than it was told, overrunning the wrapper's scratch buffers.
+    if (p.getPluginDescription().pluginFormatName == "VST3")
+        p.releaseResources();
     p.setPlayConfigDetails (0, 2, rate, maxBlock);
     p.prepareToPlay (rate, maxBlock);
     if (settleFirst)
