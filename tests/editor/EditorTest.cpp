@@ -356,3 +356,50 @@ TEST_F (EditorBehaviour, TheMeterHearsTheProcessorsOutput)
     const juce::ScopedLock sl (processor.getCallbackLock());
     processor.processBlock (buffer, midi);
 }
+
+TEST_F (EditorBehaviour, APlayedChordIsNamedInTheChordLabel)
+{
+    processor.setPreference ("chordsDetectionDelay", 0);
+    processor.setPlayConfigDetails (0, 2, 44100.0, 256);
+    processor.prepareToPlay (44100.0, 256);
+    EXPECT_EQ (editor->getChordLabel().getText(), juce::String());
+
+    juce::AudioBuffer<float> buffer (2, 256);
+    for (int done = 0; done < 44100 / 2; done += 256)
+    {
+        juce::MidiBuffer midi;
+        if (done == 0)
+            for (int note : {60, 64, 67})
+                midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 100), 0);
+        const juce::ScopedLock sl (processor.getCallbackLock());
+        processor.processBlock (buffer, midi);
+    }
+    processor.finishPendingWork();
+    EXPECT_TRUE (dispatchMessagesUntil ([&] { return editor->getChordLabel().getText() == "C"; }, 2000))
+        << "the label shows \"" << editor->getChordLabel().getText() << "\"";
+    EXPECT_EQ (editor->getFretboard().getBounds(), Editor::fretboardBounds());
+    processor.releaseResources();
+}
+
+TEST_F (EditorBehaviour, TheGuitarChooserSetsTheGuitarAndFollowsIt)
+{
+    auto& chooser = editor->getGuitarChooser();
+    const auto& guitar = processor.getParameterTable().get (P::GuitarType);
+    EXPECT_EQ (chooser.getBounds(), Editor::guitarChooserBounds());
+    EXPECT_EQ (chooser.getSelectedName(), guitar.getText());
+    ASSERT_GT (chooser.getNumEntries(), 1);
+
+    const int next = (chooser.getSelectedIndex() + 1) % chooser.getNumEntries();
+    const float before = guitar.value;
+    chooser.getNextButton().triggerClick();
+    dispatchMessagesUntil ([&] { return guitar.value != before; }, 2000);
+    EXPECT_NE (guitar.value, before);
+    EXPECT_EQ (guitar.getText(), chooser.getEntryName (next));
+
+    // Set elsewhere (the host, a preset), the chooser turns to it.
+    const int other = (next + 1) % chooser.getNumEntries();
+    processor.setParameterNotifyingHost (P::GuitarType, guitar.valueForText (chooser.getEntryName (other)));
+    dispatchMessagesUntil ([&] { return chooser.getSelectedIndex() == other; }, 2000);
+    EXPECT_EQ (chooser.getSelectedIndex(), other);
+    EXPECT_EQ (guitar.getText(), chooser.getEntryName (other)) << "the turn was echoed back";
+}
