@@ -2,11 +2,13 @@
 
 #include "dialogs/PresetMenuWindows.h"
 #include "look/HouseLooks.h"
+#include "mappings/ActionsEditor.h"
 #include "panels/AboutPanel.h"
 #include "panels/BadSamplingRatePanel.h"
 #include "panels/LabelPanel.h"
 #include "panels/WelcomePanel.h"
 #include "processor/TovalinPlugin.h"
+#include "settings/MyPreferencesPanel.h"
 
 #include <TovalinImages.h>
 
@@ -288,7 +290,10 @@ void Editor::buttonClicked (juce::Button* button)
     }
     else if (button == &aboutButton)
         panelOverlay.showPanel (std::make_unique<AboutPanel>(), true, true);
-    // The settings and MIDI mappings buttons open their panels once those exist.
+    else if (button == &settingsButton)
+        panelOverlay.showPanel (std::make_unique<MyPreferencesPanel> (processor), true, true);
+    else if (button == &mappingsButton)
+        panelOverlay.showPanel (std::make_unique<ActionsEditor> (processor), true, true);
 }
 
 void Editor::changeListenerCallback (juce::ChangeBroadcaster* source)

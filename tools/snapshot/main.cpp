@@ -274,7 +274,7 @@ int run (const Options& o)
         auto action = std::make_unique<ActionSetParameter> (*processor);
         action->parameterId = ParameterIds::Color;
         processor->getActionMapper().startLearn (std::move (action), false);
-        view.getLearnOverlay().startLearning (false);
+        view.getLearnOverlay().startLearning();
         runMessages (400);
         if (! writePicture (view, o.folder.getChildFile ("learn.png")))
             return 1;
