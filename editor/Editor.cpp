@@ -2,11 +2,13 @@
 
 #include "dialogs/PresetMenuWindows.h"
 #include "look/HouseLooks.h"
+#include "mappings/ActionsEditor.h"
 #include "panels/AboutPanel.h"
 #include "panels/BadSamplingRatePanel.h"
 #include "panels/LabelPanel.h"
 #include "panels/WelcomePanel.h"
 #include "processor/TovalinPlugin.h"
+#include "settings/MyPreferencesPanel.h"
 
 #include <TovalinImages.h>
 
@@ -35,13 +37,21 @@ namespace
 Editor::Editor (TovalinPlugin& p, bool withKeyboard)
     : juce::AudioProcessorEditor (p), processor (p), hasSse2 (p.hasRequiredInstructions()),
       background (png (TovalinImages::background_png, TovalinImages::background_pngSize)),
-      learnOverlay (p.getActionMapper())
+      guitarChooser (p.getParameterTable().get (ParameterIds::GuitarType).getText()), fretboard (p.getFingering()),
+      velocityCurve (p.getVelocityMapper()), learnOverlay (p.getActionMapper())
 {
     GeneralLookAndFeel::installAsDefault();
     setOpaque (true);
 
     // Children in stacking order. The guitar chooser, the fretboard and the velocity
     // curve go first, under the level meter.
+    guitarChooser.setTooltip ("Choose the guitar");
+    fretboard.setTooltip ("Frets played");
+    velocityCurve.setTooltip ("Velocity curve: click to add a point, drag a point to move it, double click a point "
+                              "to delete it");
+    for (juce::Component* view :
+         {(juce::Component*) &guitarChooser, (juce::Component*) &fretboard, (juce::Component*) &velocityCurve})
+        addAndMakeVisible (view);
     levelMeter.setTooltip ("Output level meter");
     addAndMakeVisible (levelMeter);
     addChildComponent (learnOverlay);
@@ -177,6 +187,8 @@ Editor::Editor (TovalinPlugin& p, bool withKeyboard)
                                 false);
 
     processor.addChangeListener (this);
+    guitarChooser.addChangeListener (this);
+    fretboard.addChangeListener (this);
     processor.getPresetLibrary().addChangeListener (this);
     processor.setOutputListener (&levelMeter);
     refreshFromProcessor();
@@ -189,6 +201,8 @@ Editor::~Editor()
 {
     processor.setOutputListener (nullptr);
     processor.getPresetLibrary().removeChangeListener (this);
+    fretboard.removeChangeListener (this);
+    guitarChooser.removeChangeListener (this);
     processor.removeChangeListener (this);
 }
 
@@ -224,6 +238,9 @@ void Editor::paint (juce::Graphics& g)
 
 void Editor::resized()
 {
+    guitarChooser.setBounds (guitarChooserBounds());
+    fretboard.setBounds (fretboardBounds());
+    velocityCurve.setBounds (velocityCurveBounds());
     levelMeter.setBounds (609, 104, 70, 10);
     presetName.setBounds (234, 14, 100, 28);
     presetsButton.setCentrePosition (356, 37);
@@ -273,13 +290,23 @@ void Editor::buttonClicked (juce::Button* button)
     }
     else if (button == &aboutButton)
         panelOverlay.showPanel (std::make_unique<AboutPanel>(), true, true);
-    // The settings and MIDI mappings buttons open their panels once those exist.
+    else if (button == &settingsButton)
+        panelOverlay.showPanel (std::make_unique<MyPreferencesPanel> (processor), true, true);
+    else if (button == &mappingsButton)
+        panelOverlay.showPanel (std::make_unique<ActionsEditor> (processor), true, true);
 }
 
 void Editor::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
     if (source == &processor.getPresetLibrary())
         showPresetName();
+    else if (source == &guitarChooser)
+    {
+        const auto& guitar = processor.getParameterTable().get (P::GuitarType);
+        processor.setParameterNotifyingHost (P::GuitarType, guitar.valueForText (guitarChooser.getSelectedName()));
+    }
+    else if (source == &fretboard)
+        chordName.setText (fretboard.getChordName(), juce::dontSendNotification);
     else
         refreshFromProcessor();
 }
@@ -320,6 +347,7 @@ void Editor::refreshFromProcessor()
     steel->updateFromParameter();
     nylon->updateFromParameter();
     roomChooser.setText (processor.getParameterTable().get (P::RoomType).getText(), juce::dontSendNotification);
+    guitarChooser.selectByName (processor.getParameterTable().get (P::GuitarType).getText());
 }
 
 void Editor::showAudioSetup()

@@ -2,6 +2,9 @@
 
 #include "panels/MidiLearnPopup.h"
 #include "panels/MiscPopup.h"
+#include "views/FretboardComponent.h"
+#include "views/GuitarFlowComponent.h"
+#include "views/VelocityEditorComponent.h"
 #include "widgets/MidiAutomatableDrawableButton.h"
 #include "widgets/MidiAutomatableSlider.h"
 #include "widgets/MidiAutomatableThreeWayLED.h"
@@ -57,6 +60,9 @@ public:
     juce::Label& getPresetLabel() noexcept { return presetName; }
     juce::Label& getChordLabel() noexcept { return chordName; }
     juce::ComboBox& getRoomChooser() noexcept { return roomChooser; }
+    GuitarFlowComponent& getGuitarChooser() noexcept { return guitarChooser; }
+    FretboardComponent& getFretboard() noexcept { return fretboard; }
+    VelocityEditorComponent& getVelocityCurve() noexcept { return velocityCurve; }
     VuMeterComponent& getLevelMeter() noexcept { return levelMeter; }
     /** The slider, light or button on parameter id (the string type: the steel button). */
     juce::Component* findControl (int parameterId) const;
@@ -80,6 +86,9 @@ private:
 
     // In stacking order (later ones lie on top); the guitar chooser, fretboard and
     // velocity curve come first, under the level meter.
+    GuitarFlowComponent guitarChooser;
+    FretboardComponent fretboard;
+    VelocityEditorComponent velocityCurve;
     VuMeterComponent levelMeter;
     MidiLearnPopup learnOverlay;
     juce::Label presetName;

@@ -45,7 +45,7 @@ void MappingMenu::apply (int item, ActionMapper2& mapper, Kind kind, std::unique
     else
         mapper.mapDirect (item - 1, std::move (action));
     if (learnOverlay != nullptr)
-        learnOverlay->startLearning (wantsKey, item == learnItem ? -1 : item - 1);
+        learnOverlay->startLearning (item == learnItem ? -1 : item - 1);
 }
 
 } // namespace tovalin

@@ -1,12 +1,16 @@
 #include "EditorTestSupport.h"
 
+#include "editor/mappings/ActionsEditor.h"
 #include "editor/panels/AboutPanel.h"
 #include "editor/panels/BadSamplingRatePanel.h"
 #include "editor/panels/LabelPanel.h"
 #include "editor/panels/WelcomePanel.h"
+#include "editor/settings/MyPreferencesPanel.h"
 #include "editor/widgets/MappingMenu.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace tovalin;
 using namespace tovalin::test;
@@ -120,10 +124,17 @@ TEST_F (EditorBehaviour, LearningFromTheMenuShowsThePromptAndADirectMappingItsCo
     auto& overlay = editor->getLearnOverlay();
     EXPECT_TRUE (overlay.isVisible());
     EXPECT_EQ (overlay.getMessage(), juce::String ("Press a key on your MIDI keyboard.\n"));
+    // The prompt is the hosted learn panel's, centred over the editor and following the learn.
+    auto& learnPanel = overlay.getPanel();
+    EXPECT_TRUE (learnPanel.isVisible() && learnPanel.getParentComponent() == &overlay);
+    EXPECT_TRUE (learnPanel.isLearning());
+    EXPECT_EQ (learnPanel.getMessage(), juce::String ("Press a key on your MIDI keyboard.\n"));
+    EXPECT_EQ (learnPanel.getBounds().getCentre(), overlay.getLocalBounds().getCentre());
 
     // A click on the dimmed area cancels.
     click (overlay, {3.0f, 3.0f});
     EXPECT_FALSE (overlay.isVisible());
+    EXPECT_FALSE (learnPanel.isLearning());
     EXPECT_EQ (mapper.learnState(), ActionMapper2::LearnState::Idle);
 
     // Mapping straight to controller 7 from the slider's menu.
@@ -355,4 +366,100 @@ TEST_F (EditorBehaviour, TheMeterHearsTheProcessorsOutput)
     buffer.clear();
     const juce::ScopedLock sl (processor.getCallbackLock());
     processor.processBlock (buffer, midi);
+}
+
+TEST_F (EditorBehaviour, APlayedChordIsNamedInTheChordLabel)
+{
+    processor.setPreference ("chordsDetectionDelay", 0);
+    processor.setPlayConfigDetails (0, 2, 44100.0, 256);
+    processor.prepareToPlay (44100.0, 256);
+    EXPECT_EQ (editor->getChordLabel().getText(), juce::String());
+
+    juce::AudioBuffer<float> buffer (2, 256);
+    for (int done = 0; done < 44100 / 2; done += 256)
+    {
+        juce::MidiBuffer midi;
+        if (done == 0)
+            for (int note : {60, 64, 67})
+                midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 100), 0);
+        const juce::ScopedLock sl (processor.getCallbackLock());
+        processor.processBlock (buffer, midi);
+    }
+    processor.finishPendingWork();
+    EXPECT_TRUE (dispatchMessagesUntil ([&] { return editor->getChordLabel().getText() == "C"; }, 2000))
+        << "the label shows \"" << editor->getChordLabel().getText() << "\"";
+    EXPECT_EQ (editor->getFretboard().getBounds(), Editor::fretboardBounds());
+    processor.releaseResources();
+}
+
+TEST_F (EditorBehaviour, TheGuitarChooserSetsTheGuitarAndFollowsIt)
+{
+    auto& chooser = editor->getGuitarChooser();
+    const auto& guitar = processor.getParameterTable().get (P::GuitarType);
+    EXPECT_EQ (chooser.getBounds(), Editor::guitarChooserBounds());
+    EXPECT_EQ (chooser.getSelectedName(), guitar.getText());
+    ASSERT_GT (chooser.getNumEntries(), 1);
+
+    const int next = (chooser.getSelectedIndex() + 1) % chooser.getNumEntries();
+    const float before = guitar.value;
+    chooser.getNextButton().triggerClick();
+    dispatchMessagesUntil ([&] { return guitar.value != before; }, 2000);
+    EXPECT_NE (guitar.value, before);
+    EXPECT_EQ (guitar.getText(), chooser.getEntryName (next));
+
+    // Set elsewhere (the host, a preset), the chooser turns to it.
+    const int other = (next + 1) % chooser.getNumEntries();
+    processor.setParameterNotifyingHost (P::GuitarType, guitar.valueForText (chooser.getEntryName (other)));
+    dispatchMessagesUntil ([&] { return chooser.getSelectedIndex() == other; }, 2000);
+    EXPECT_EQ (chooser.getSelectedIndex(), other);
+    EXPECT_EQ (guitar.getText(), chooser.getEntryName (other)) << "the turn was echoed back";
+}
+
+TEST_F (EditorBehaviour, TheSettingsAndMappingsButtonsOpenTheirPanels)
+{
+    struct Case
+    {
+        const char* what;
+        juce::Button& button;
+        std::function<bool (juce::Component*)> isExpectedPanel;
+    };
+    const Case cases[] = {
+        {"settings", editor->getSettingsButton(),
+         [] (juce::Component* c) { return dynamic_cast<MyPreferencesPanel*> (c) != nullptr; }},
+        {"MIDI mappings", editor->getMappingsButton(),
+         [] (juce::Component* c) { return dynamic_cast<ActionsEditor*> (c) != nullptr; }},
+    };
+    auto& overlay = editor->getPanelOverlay();
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        c.button.triggerClick();
+        dispatchPendingMessages();
+        ASSERT_TRUE (overlay.isVisible());
+        EXPECT_TRUE (c.isExpectedPanel (overlay.getPanel()));
+        EXPECT_EQ (overlay.getPanel()->getBounds().getCentre(), overlay.getLocalBounds().getCentre());
+        // It fades in, and a click outside it closes it.
+        dispatchMessagesUntil ([&] { return overlay.getDimLevel() >= 0.5f; }, 2000);
+        EXPECT_FLOAT_EQ (overlay.getDimLevel(), 0.5f);
+        click (overlay, {2.0f, 2.0f});
+        EXPECT_FALSE (overlay.isVisible());
+        EXPECT_EQ (overlay.getPanel(), nullptr);
+    }
+}
+
+TEST_F (EditorBehaviour, TheLearnPanelsCancelClosesTheLearnOverlay)
+{
+    auto& mapper = processor.getActionMapper();
+    auto action = std::make_unique<ActionSetParameter> (processor);
+    action->parameterId = P::Color;
+    auto& overlay = editor->getLearnOverlay();
+    MappingMenu::apply (MappingMenu::learnItem, mapper, MappingMenu::Kind::controllers, std::move (action), &overlay);
+    ASSERT_TRUE (overlay.isVisible());
+    EXPECT_EQ (overlay.getMessage(), juce::String ("Move a controller or press a key on your MIDI keyboard.\n"));
+    auto& panel = overlay.getPanel();
+    panel.setQuestionMode (true);
+    panel.cancelButton.triggerClick();
+    dispatchPendingMessages();
+    EXPECT_FALSE (overlay.isVisible());
+    EXPECT_EQ (mapper.learnState(), ActionMapper2::LearnState::Idle);
 }

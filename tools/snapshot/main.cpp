@@ -5,6 +5,7 @@
 #include "editor/EditorFactory.h"
 #include "editor/panels/AboutPanel.h"
 #include "editor/panels/WelcomePanel.h"
+#include "editor/settings/MyPreferencesPanel.h"
 #include "processor/TovalinPlugin.h"
 #include "render/MidiFileReader.h"
 
@@ -33,7 +34,8 @@ const char* const usage =
     "on-screen keyboard of --standalone). Keys still held at the end of the file stay held.\n"
     "  -o DIR          where to write the pictures (default: the current folder)\n"
     "  --standalone    the standalone program's editor, with its keyboard\n"
-    "  --panels        also about.png, welcome.png, learn.png and unsupported-rate.png\n"
+    "  --panels        also about.png, welcome.png, settings-performances.png,\n"
+    "                  settings-effects.png, mappings.png, learn.png and unsupported-rate.png\n"
     "  -p PRESET       start from this preset\n"
     "  -s NAME=VALUE   set a parameter by name or id to 0..1 or one of its texts\n"
     "Needs no display: everything is drawn offscreen.\n";
@@ -232,7 +234,9 @@ int run (const Options& o)
     // The performance, block by block, as a host plays it.
     juce::AudioBuffer<float> buffer (2, block);
     juce::MidiBuffer events;
-    const auto total = (juce::int64) std::ceil (midi.lengthSeconds * rate);
+    // Half a second more after the file's end: held notes go on sounding, and what
+    // waits on time (a strum, the chord detection delay) completes, as it would in a host.
+    const auto total = (juce::int64) std::ceil ((midi.lengthSeconds + 0.5) * rate);
     size_t next = 0;
     for (juce::int64 position = 0; position < total; position += block)
     {
@@ -271,10 +275,35 @@ int run (const Options& o)
             return 1;
         overlay.closePanel();
 
+        // The settings and mappings panels, opened by their buttons as the user does.
+        view.getSettingsButton().triggerClick();
+        runMessages (400);
+        auto* settings = dynamic_cast<MyPreferencesPanel*> (overlay.getPanel());
+        if (settings == nullptr)
+        {
+            std::cerr << "tovalin-snapshot: the settings button opened no settings panel\n";
+            return 1;
+        }
+        for (const auto& [tab, file] :
+             {std::pair<const char*, const char*>{"Performances", "settings-performances.png"},
+              std::pair<const char*, const char*>{"Effects", "settings-effects.png"}})
+        {
+            settings->showTab (tab);
+            runMessages (100);
+            if (! writePicture (view, o.folder.getChildFile (file)))
+                return 1;
+        }
+        overlay.closePanel();
+        view.getMappingsButton().triggerClick();
+        runMessages (400);
+        if (! writePicture (view, o.folder.getChildFile ("mappings.png")))
+            return 1;
+        overlay.closePanel();
+
         auto action = std::make_unique<ActionSetParameter> (*processor);
         action->parameterId = ParameterIds::Color;
         processor->getActionMapper().startLearn (std::move (action), false);
-        view.getLearnOverlay().startLearning (false);
+        view.getLearnOverlay().startLearning();
         runMessages (400);
         if (! writePicture (view, o.folder.getChildFile ("learn.png")))
             return 1;
