@@ -160,6 +160,78 @@ public:
         the same input always renders the same samples. */
     void finishPendingWork();
 
+    // Processor operations
+
+    /** Under the callback lock and stringsLock: every voice reset and stopped, the
+        Fingering and the performance reset, the convolver emptied. Any thread. */
+    void resetEngine();
+
+    /** Stores a preference by key after its range rule and applies what depends on it.
+        False for an unknown key. Message thread. */
+    bool setPreference (const juce::String& key, int value);
+
+    /** (Re)creates the six voices and their models for the preferred sound precision
+        when it differs from the current one; with restart, and once the processor has
+        been prepared, computes them at once as on a first start (otherwise the first
+        preparation does). Message thread; never from a block. */
+    void buildStrings (bool restart);
+
+    /** The bend and harmonics preferences reach the strings: their touch, vibrato, bend
+        and harmonic fields are recomputed at once. Message thread. */
+    void applyEffectSettings();
+
+    /** Runs the work blocks handed off because the audio thread may neither wait nor
+        allocate: parameter changes that found the parameter lock busy, body-filter
+        rebuilds, excitation rebuilds and change broadcasts asked for by mapped actions.
+        The precomputation thread runs it every 30 ms at the latest; an offline host
+        calls it between blocks so that the same input always renders the same samples.
+        Any thread but the audio thread. */
+    void runHandedOffWork();
+
+    /** New values for the parameters that shape the strings, through the host
+        parameters (as an editor would set them); the strings are then recomputed on
+        the precomputation thread. Any thread. */
+    void setSoundControls (const SoundControls& controls);
+
+    /** The string-shaping values of the current parameters, read under the parameter
+        lock. */
+    SoundControls currentSoundControls() const;
+
+    /** A parameter change by id (the host's and every component's path): stores the
+        value, and when the change is significant performs its side effect. Any
+        thread, the audio thread included (mapped actions). */
+    void setParameter (int id, float newValue) override; // also answers JUCE's legacy index path
+
+    /** setParameter, then the host is told (what editors, actions and presets use). */
+    void setParameterNotifyingHost (int id, float newValue) override;
+
+    /** Applies the "Parameter" elements of parent (presets, state). */
+    void readParameters (const juce::XmlElement& parent);
+
+    /** The body filter is rebuilt from "Guitar type", "Room type" and "Mix"; the
+        strings are recomputed when asked (a new guitar brings a new admittance). */
+    void updateBodyAndRoom (bool recomputeStrings);
+
+    /** How many body filters have been built so far. */
+    int bodyFilterBuildCount() const noexcept { return bodyFilterBuilds.load(); }
+
+    /** The host family from the running executable's file name (0: none listed; 13 to
+        15: the Cubase family, which is shown a single program). */
+    static int hostTypeOf (const juce::String& executableName);
+
+    /** The root tag of the state chunk. */
+    static constexpr const char* stateTag = "TovalinSettings";
+
+    /** The names of the nine guitars and the six rooms, in parameter order. */
+    static juce::StringArray guitarChoices();
+    static juce::StringArray roomChoices();
+
+private:
+    // The processor's parts. The precomputation thread works on the strings; tests look
+    // inside through their own friend.
+    friend class StringPrecomputationThread;
+    friend struct ProcessorInternals;
+
     // PerformanceHost: what mapped actions and the mapper act on.
     void changeParameterInGesture (int id, float value) noexcept override
     {
@@ -189,64 +261,9 @@ public:
     bool bendsOnAftertouch() const noexcept override { return settings.bendOnAftertouch != 0; }
     const juce::CriticalSection& dispatchLock() const noexcept override { return getCallbackLock(); }
 
-    // Processor operations
-
-    /** Under the callback lock and stringsLock: every voice reset and stopped, the
-        Fingering and the performance reset, the convolver emptied. Any thread. */
-    void resetEngine();
-
-    /** Stores a preference by key after its range rule and applies what depends on it.
-        False for an unknown key. Message thread. */
-    bool setPreference (const juce::String& key, int value);
-
-    /** (Re)creates the six voices and their models for the preferred sound precision
-        when it differs from the current one; with restart, and once the processor has
-        been prepared, computes them at once as on a first start (otherwise the first
-        preparation does). Message thread; never from a block. */
-    void buildStrings (bool restart);
-
-    /** The bend and harmonics preferences reach the strings: their touch, vibrato, bend
-        and harmonic fields are recomputed at once. Message thread. */
-    void applyEffectSettings();
-
-    /** Runs the work blocks handed off because the audio thread may neither wait nor
-        allocate: parameter changes that found the parameter lock busy, body-filter
-        rebuilds, excitation rebuilds and change broadcasts asked for by mapped actions.
-        The precomputation thread runs it every 30 ms at the latest; an offline host
-        calls it between blocks so that the same input always renders the same samples.
-        Any thread but the audio thread. */
-    void runHandedOffWork();
-
     /** On the first preparation: starts the precomputation thread and computes every
         live model. Called by prepareToPlay. */
     void initializeStrings();
-
-    /** New values for the parameters that shape the strings, through the host
-        parameters (as an editor would set them); the strings are then recomputed on
-        the precomputation thread. Any thread. */
-    void setSoundControls (const SoundControls& controls);
-
-    /** The string-shaping values of the current parameters, read under the parameter
-        lock. */
-    SoundControls currentSoundControls() const;
-
-    /** A parameter change by id (the host's and every component's path): stores the
-        value, and when the change is significant performs its side effect. Any
-        thread, the audio thread included (mapped actions). */
-    void setParameter (int id, float newValue) override; // also answers JUCE's legacy index path
-
-    /** setParameter, then the host is told (what editors, actions and presets use). */
-    void setParameterNotifyingHost (int id, float newValue) override;
-
-    /** Applies the "Parameter" elements of parent (presets, state). */
-    void readParameters (const juce::XmlElement& parent);
-
-    /** The body filter is rebuilt from "Guitar type", "Room type" and "Mix"; the
-        strings are recomputed when asked (a new guitar brings a new admittance). */
-    void updateBodyAndRoom (bool recomputeStrings);
-
-    /** How many body filters have been built so far. */
-    int bodyFilterBuildCount() const noexcept { return bodyFilterBuilds.load(); }
 
     StringPreferences stringPreferences() const noexcept { return {settings.bend, settings.harmonics}; }
 
@@ -259,14 +276,8 @@ public:
         engine samples, converted to host samples. */
     void reportLatency();
 
-    /** The host family from the running executable's file name (0: none listed; 13 to
-        15: the Cubase family, which is shown a single program). */
-    static int hostTypeOf (const juce::String& executableName);
     int hostType = 0;
     bool programsHidden() const noexcept;
-
-    /** The root tag of the state chunk. */
-    static constexpr const char* stateTag = "TovalinSettings";
 
     ParameterTable parameters{guitarChoices(), roomChoices()};
     juce::MidiKeyboardState keyboardState;
@@ -339,10 +350,6 @@ public:
     RateConverter rateConverter;
     StringPrecomputationThread precomputationThread{*this};
 
-    static juce::StringArray guitarChoices();
-    static juce::StringArray roomChoices();
-
-private:
     /** Marks the current preset modified when the velocity curve is edited. */
     struct CurveEdits : ModifiedNotifier
     {

@@ -2,6 +2,7 @@
 // every reader takes what it understands and skips the rest.
 #include "presets/SafeXml.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     tovalin::Settings settings;
     settings.readSettings (*xml);
     p.readParameters (*xml);
-    p.velocityMapper.readPoints (*xml);
-    p.actionMapper.readMappings (*xml);
+    inside (p).velocityMapper.readPoints (*xml);
+    inside (p).actionMapper.readMappings (*xml);
     for (auto* child : xml->getChildIterator())
     {
         p.loadPreset (*child);
-        p.actionMapper.readMappings (*child);
+        inside (p).actionMapper.readMappings (*child);
     }
     // A library's built-in document.
     Discard loader;

@@ -1,5 +1,6 @@
 #include "performance/ActionMapper2.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +19,9 @@ namespace
 struct Mapping : ::testing::Test
 {
     TovalinPlugin plugin;
-    ActionMapper2& mapper = plugin.actionMapper;
+    ActionMapper2& mapper = inside (plugin).actionMapper;
 
-    float value (int id) const { return plugin.parameters.get (id).value; }
+    float value (int id) const { return inside (plugin).parameters.get (id).value; }
     bool cc (int number, int v) { return mapper.dispatch (juce::MidiMessage::controllerEvent (1, number, v)); }
     bool key (int note, bool down, int velocity = 100)
     {
@@ -99,17 +100,17 @@ TEST_F (Mapping, StrumKeysRestrumAndHoldTheDirection)
     plugin.prepareToPlay (44100, 256);
     mapper.addMapping (128 + 40, mapper.createAction ("Strum up"), true);
     for (int n : {52, 56, 59})
-        plugin.guitarist.handleNoteEvent (juce::MidiMessage::noteOn (1, n, (juce::uint8) 100), 0);
+        inside (plugin).guitarist.handleNoteEvent (juce::MidiMessage::noteOn (1, n, (juce::uint8) 100), 0);
     int t = 0;
-    while (plugin.guitarist.peekNextEventTime (t))
-        plugin.guitarist.processDueEvent (t);
+    while (inside (plugin).guitarist.peekNextEventTime (t))
+        inside (plugin).guitarist.processDueEvent (t);
 
     key (40, true);
-    EXPECT_EQ (plugin.guitarist.chords().strumHold, TranscriptionChordsMode::StrumHold::Up);
-    ASSERT_EQ (plugin.guitarist.queue().size(), 5);
-    EXPECT_EQ (plugin.guitarist.queue().at (0).string, 4) << "upward: string 5 at once, then 4";
+    EXPECT_EQ (inside (plugin).guitarist.chords().strumHold, TranscriptionChordsMode::StrumHold::Up);
+    ASSERT_EQ (inside (plugin).guitarist.queue().size(), 5);
+    EXPECT_EQ (inside (plugin).guitarist.queue().at (0).string, 4) << "upward: string 5 at once, then 4";
     key (40, false);
-    EXPECT_EQ (plugin.guitarist.chords().strumHold, TranscriptionChordsMode::StrumHold::None);
+    EXPECT_EQ (inside (plugin).guitarist.chords().strumHold, TranscriptionChordsMode::StrumHold::None);
 }
 
 TEST_F (Mapping, LoadPresetRunsOffTheAudioThread)
@@ -119,9 +120,9 @@ TEST_F (Mapping, LoadPresetRunsOffTheAudioThread)
     EXPECT_EQ (load->getTarget(), juce::String ("Heavy"));
     mapper.addMapping (22, std::move (load), true);
     EXPECT_TRUE (cc (22, 1));
-    EXPECT_NE (plugin.presetLibrary->getCurrentName(), juce::String ("Heavy")) << "only asked for";
-    plugin.deferredPresetLoad.runPending();
-    EXPECT_EQ (plugin.presetLibrary->getCurrentName(), juce::String ("Heavy"));
+    EXPECT_NE (inside (plugin).presetLibrary->getCurrentName(), juce::String ("Heavy")) << "only asked for";
+    inside (plugin).deferredPresetLoad.runPending();
+    EXPECT_EQ (inside (plugin).presetLibrary->getCurrentName(), juce::String ("Heavy"));
 
     auto gone = mapper.createAction ("Load Preset");
     gone->setTarget ("No such preset");
@@ -135,7 +136,7 @@ TEST_F (Mapping, AftertouchBendsUpwardWhileAStringHoldsANote)
     plugin.setPreference ("bendOnAftertouch", 1);
     EXPECT_FALSE (mapper.dispatch (juce::MidiMessage::channelPressureChange (1, 127)));
     EXPECT_FLOAT_EQ (value (P::PitchBend), 0.5f) << "nothing held";
-    plugin.fingering.setString (2, 64, 2, StringState::Single);
+    inside (plugin).fingering.setString (2, 64, 2, StringState::Single);
     mapper.dispatch (juce::MidiMessage::aftertouchChange (1, 64, 127));
     EXPECT_FLOAT_EQ (value (P::PitchBend), 1.0f);
     mapper.dispatch (juce::MidiMessage::channelPressureChange (1, 0));
@@ -331,25 +332,25 @@ struct MappingSets : ::testing::Test
 TEST_F (MappingSets, SetsAreSavedSelectedAndNamedInTheState)
 {
     TovalinPlugin plugin;
-    GenericPresetLibrary& sets = *plugin.actionLibrary;
+    GenericPresetLibrary& sets = *inside (plugin).actionLibrary;
     EXPECT_EQ (sets.getNames(), juce::StringArray ("Default"));
     EXPECT_EQ (sets.getCurrentName(), juce::String ("Default"));
     EXPECT_FALSE (sets.isModified());
 
-    plugin.actionMapper.addMapping (20, plugin.actionMapper.createAction ("Strum down"), true);
+    inside (plugin).actionMapper.addMapping (20, inside (plugin).actionMapper.createAction ("Strum down"), true);
     EXPECT_TRUE (sets.isModified()) << "an edit marks the set";
     sets.save ("Strums", "");
     EXPECT_TRUE (home.userFile ("actions.tvc").existsAsFile());
 
     sets.selectByName ("Default");
-    EXPECT_TRUE (plugin.actionMapper.mappingsOf (20).empty());
+    EXPECT_TRUE (inside (plugin).actionMapper.mappingsOf (20).empty());
     const juce::String saved = sets.getNames()[1];
     sets.selectByName (saved);
-    ASSERT_EQ (plugin.actionMapper.mappingsOf (20).size(), 1u);
+    ASSERT_EQ (inside (plugin).actionMapper.mappingsOf (20).size(), 1u);
 
     // A learnt mapping marks the set too, once the message thread looks.
-    plugin.actionMapper.startLearn (plugin.actionMapper.createAction ("Vibrato"), false);
-    plugin.actionMapper.dispatch (juce::MidiMessage::controllerEvent (1, 21, 5));
+    inside (plugin).actionMapper.startLearn (inside (plugin).actionMapper.createAction ("Vibrato"), false);
+    inside (plugin).actionMapper.dispatch (juce::MidiMessage::controllerEvent (1, 21, 5));
     juce::MemoryBlock chunk;
     plugin.getStateInformation (chunk);
     const auto xml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), (int) chunk.getSize());
@@ -358,10 +359,10 @@ TEST_F (MappingSets, SetsAreSavedSelectedAndNamedInTheState)
     EXPECT_EQ (current->getIntAttribute ("um"), 1);
 
     TovalinPlugin other; // another instance sees the saved set
-    EXPECT_TRUE (other.actionLibrary->getNames().contains (saved));
+    EXPECT_TRUE (inside (other).actionLibrary->getNames().contains (saved));
     other.setStateInformation (chunk.getData(), (int) chunk.getSize());
-    EXPECT_EQ (other.actionLibrary->getCurrentName(), saved);
-    EXPECT_TRUE (other.actionLibrary->isModified());
-    EXPECT_EQ (other.actionMapper.mappingsOf (21).size(), 1u);
-    EXPECT_EQ (other.actionMapper.mappingsOf (20).size(), 1u);
+    EXPECT_EQ (inside (other).actionLibrary->getCurrentName(), saved);
+    EXPECT_TRUE (inside (other).actionLibrary->isModified());
+    EXPECT_EQ (inside (other).actionMapper.mappingsOf (21).size(), 1u);
+    EXPECT_EQ (inside (other).actionMapper.mappingsOf (20).size(), 1u);
 }

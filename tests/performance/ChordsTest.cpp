@@ -2,6 +2,7 @@
 #include "performance/ChordLibrary.h"
 #include "performance/ChordShapes.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tools/chords/ChordSearch.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,8 @@ namespace
 struct Chords : ::testing::Test
 {
     TovalinPlugin plugin;
-    Guitarist& guitarist = plugin.guitarist;
-    Fingering& fingering = plugin.fingering;
+    Guitarist& guitarist = inside (plugin).guitarist;
+    Fingering& fingering = inside (plugin).fingering;
 
     void SetUp() override
     {
@@ -107,7 +108,7 @@ TEST_F (Chords, HeldNotesAreRecognisedNamedVoicedAndStrummed)
         int n = 0;
         for (int f : c.fret)
             n += f != -1 ? 1 : 0;
-        const int step = (int) std::lround (plugin.stringParams[0].strumSamples / (double) (n - 1));
+        const int step = (int) std::lround (inside (plugin).stringParams[0].strumSamples / (double) (n - 1));
         int j = 0;
         for (int i = 0; i < StringCount; ++i)
             if (c.fret[(size_t) i] != -1)
@@ -121,7 +122,7 @@ TEST_F (Chords, HeldNotesAreRecognisedNamedVoicedAndStrummed)
         for (int n : c.notes)
             off (n);
         playDue();
-        plugin.guitarist.resetPerformance();
+        inside (plugin).guitarist.resetPerformance();
         fingering.reset();
     }
 }
@@ -160,9 +161,9 @@ TEST_F (Chords, TheSpreadFollowsTheStrummingSpeed)
         SoundControls c = plugin.currentSoundControls();
         c.strummingSpeed = speed;
         StringParams p;
-        recomputeParams (p, c, plugin.stringPreferences(), nullptr);
+        recomputeParams (p, c, inside (plugin).stringPreferences(), nullptr);
         EXPECT_EQ (p.strumSamples, samples);
-        plugin.stringParams[0].strumSamples = p.strumSamples;
+        inside (plugin).stringParams[0].strumSamples = p.strumSamples;
 
         for (int n : {52, 56, 59})
             on (n);
@@ -225,7 +226,7 @@ TEST_F (Chords, ReleasingTheLastKeyReleasesTheChord)
         EXPECT_TRUE (guitarist.queue().empty());
         EXPECT_EQ (fingering.state[0], sustain ? StringState::Sustained : StringState::Free);
         EXPECT_EQ (fingering.fret[0], -1);
-        EXPECT_EQ ((bool) plugin.voices[0]->damping, ! sustain) << "sustain keeps it ringing";
+        EXPECT_EQ ((bool) inside (plugin).voices[0]->damping, ! sustain) << "sustain keeps it ringing";
 
         // The next strum ends what sustain kept.
         for (int n : {52, 56, 59})
@@ -253,7 +254,7 @@ TEST_F (Chords, ANoteAlreadySoundingIsTakenIntoTheStrum)
     on (67); // C major
     EXPECT_EQ (fingering.getChordName(), "C");
     EXPECT_EQ (fingering.state[2], StringState::Free) << "released at the start of the strum";
-    EXPECT_TRUE (plugin.voices[2]->damping);
+    EXPECT_TRUE (inside (plugin).voices[2]->damping);
     const Strum s = strum();
     EXPECT_EQ (s.fret[2], 2) << "and played again as a chord string";
     for (int k = 0; k < guitarist.queue().size(); ++k)

@@ -1,5 +1,6 @@
 #include "performance/Guitarist.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <gtest/gtest.h>
 
@@ -167,25 +168,26 @@ struct Playing : ::testing::Test
     void perString (int string, int fret, bool down = true)
     {
         const int note = OpenNote[string] + fret;
-        plugin.guitarist.handleNoteEvent (down ? juce::MidiMessage::noteOn (string + 2, note, (juce::uint8) 100)
-                                               : juce::MidiMessage::noteOff (string + 2, note),
-                                          0);
+        inside (plugin).guitarist.handleNoteEvent (down
+                                                       ? juce::MidiMessage::noteOn (string + 2, note, (juce::uint8) 100)
+                                                       : juce::MidiMessage::noteOff (string + 2, note),
+                                                   0);
     }
 
-    StringVoice& voice (int s) { return *plugin.voices[(size_t) s]; }
+    StringVoice& voice (int s) { return *inside (plugin).voices[(size_t) s]; }
 };
 } // namespace
 
 TEST_F (Playing, SustainKeepsReleasedStringsRingingUntilItGoesOff)
 {
-    plugin.guitarist.setSustain (true);
+    inside (plugin).guitarist.setSustain (true);
     perString (2, 3);
     perString (2, 3, false);
-    EXPECT_EQ (plugin.fingering.note[2], -1) << "the fingering shows the string free";
+    EXPECT_EQ (inside (plugin).fingering.note[2], -1) << "the fingering shows the string free";
     EXPECT_FALSE (voice (2).idle);
     EXPECT_FALSE (voice (2).damping) << "still ringing";
-    plugin.guitarist.setSustain (false);
-    plugin.guitarist.releaseOrphans();
+    inside (plugin).guitarist.setSustain (false);
+    inside (plugin).guitarist.releaseOrphans();
     EXPECT_TRUE (voice (2).damping);
 }
 
@@ -194,20 +196,20 @@ TEST_F (Playing, PalmAndHarmonicTouchesReachTheSoundingStrings)
     perString (0, 2);
     perString (3, 0);
     perString (5, 7);
-    plugin.guitarist.setPalm (true);
+    inside (plugin).guitarist.setPalm (true);
     for (int s = 0; s < StringCount; ++s)
         EXPECT_EQ (voice (s).touch.has_value(), s == 0 || s == 3 || s == 5) << s;
     EXPECT_EQ (voice (0).touch->kind, 0);
     perString (1, 4); // a new note while palm is on is touched too
     EXPECT_TRUE (voice (1).touch);
 
-    plugin.guitarist.setHarmonics (false); // not the current touch: nothing happens
+    inside (plugin).guitarist.setHarmonics (false); // not the current touch: nothing happens
     EXPECT_TRUE (voice (0).touch);
-    plugin.guitarist.setPalm (false);
+    inside (plugin).guitarist.setPalm (false);
     for (int s = 0; s < StringCount; ++s)
         EXPECT_FALSE (voice (s).touch) << s;
 
-    plugin.guitarist.setHarmonics (true);
+    inside (plugin).guitarist.setHarmonics (true);
     EXPECT_EQ (voice (5).touch->kind, 1);
     perString (5, 7, false);
     EXPECT_FALSE (voice (5).touch) << "a release lifts the touch";

@@ -1,6 +1,7 @@
 #include "presets/BuiltInPresets.h"
 #include "presets/GenericPresetLibrary.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -125,20 +126,22 @@ TEST_F (Library, TheInstrumentsPresetsAreItsPrograms)
     EXPECT_EQ (plugin.getProgramName (0), juce::String ("Are You Classical ?"));
     EXPECT_EQ (plugin.getProgramName (15), juce::String ("Default"));
     EXPECT_EQ (plugin.getCurrentProgram(), 0);
-    EXPECT_NEAR (plugin.parameters.get (ParameterTable::Color).value, 0.5554f, 1e-4) << "the first preset is applied";
+    EXPECT_NEAR (inside (plugin).parameters.get (ParameterTable::Color).value, 0.5554f, 1e-4)
+        << "the first preset is applied";
 
     plugin.setCurrentProgram (6); // "Musical Box": forced harmonics and sustain, vibrato on
-    EXPECT_TRUE (plugin.parameters.get (ParameterTable::ToggleHarmonics).forced);
-    EXPECT_NEAR (plugin.parameters.get (ParameterTable::ToggleHarmonics).value, 0.9888f, 1e-6);
-    EXPECT_TRUE (plugin.parameters.get (ParameterTable::ToggleChords).isActive()) << "presets never touch chords";
-    EXPECT_FALSE (plugin.presetLibrary->isModified()) << "applying a preset marks nothing";
+    EXPECT_TRUE (inside (plugin).parameters.get (ParameterTable::ToggleHarmonics).forced);
+    EXPECT_NEAR (inside (plugin).parameters.get (ParameterTable::ToggleHarmonics).value, 0.9888f, 1e-6);
+    EXPECT_TRUE (inside (plugin).parameters.get (ParameterTable::ToggleChords).isActive())
+        << "presets never touch chords";
+    EXPECT_FALSE (inside (plugin).presetLibrary->isModified()) << "applying a preset marks nothing";
 
     plugin.setParameterNotifyingHost (ParameterTable::Color, 0.9f);
-    EXPECT_TRUE (plugin.presetLibrary->isModified());
+    EXPECT_TRUE (inside (plugin).presetLibrary->isModified());
 
-    plugin.presetLibrary->save ("My sound", "");
+    inside (plugin).presetLibrary->save ("My sound", "");
     TovalinPlugin second;
     EXPECT_EQ (second.getNumPrograms(), 17) << "user presets follow the built-ins";
     second.setCurrentProgram (16);
-    EXPECT_FLOAT_EQ (second.parameters.get (ParameterTable::Color).value, 0.9f);
+    EXPECT_FLOAT_EQ (inside (second).parameters.get (ParameterTable::Color).value, 0.9f);
 }

@@ -1,5 +1,6 @@
 #include "presets/SafeXml.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <gtest/gtest.h>
 
@@ -57,14 +58,14 @@ TEST (SafeXml, DocumentsThatStopInsideACharacterAreRefused)
 TEST (SafeXml, AStateChunkCutInsideACharacterIsIgnored)
 {
     TovalinPlugin plugin;
-    const float colour = plugin.parameters.get (ParameterTable::Color).value;
+    const float colour = inside (plugin).parameters.get (ParameterTable::Color).value;
     std::string chunk = "VC2!";
     const std::string text = "<TovalinSettings><Parameter id=\"6\" value=\"0.9\"/></TovalinSettings><89\xEA";
     const juce::uint32 length = (juce::uint32) text.size();
     chunk.append (reinterpret_cast<const char*> (&length), 4);
     chunk += text;
     plugin.setStateInformation (chunk.data(), (int) chunk.size());
-    EXPECT_EQ (plugin.parameters.get (ParameterTable::Color).value, colour);
+    EXPECT_EQ (inside (plugin).parameters.get (ParameterTable::Color).value, colour);
     EXPECT_EQ (xmlFromStateChunk (chunk.data(), (int) chunk.size()), nullptr);
 
     // A chunk whose XML would send JUCE's parser round for ever: refused, at once.
@@ -74,7 +75,7 @@ TEST (SafeXml, AStateChunkCutInsideACharacterIsIgnored)
     spinning.append (reinterpret_cast<const char*> (&spinLength), 4);
     spinning += spin;
     plugin.setStateInformation (spinning.data(), (int) spinning.size());
-    EXPECT_EQ (plugin.parameters.get (ParameterTable::Color).value, colour);
+    EXPECT_EQ (inside (plugin).parameters.get (ParameterTable::Color).value, colour);
 
     juce::MemoryBlock good;
     plugin.getStateInformation (good);

@@ -1,6 +1,7 @@
 #include "presets/Settings.h"
 #include "engine/StringConstants.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,6 @@ TEST_F (Preferences, TheProcessorStartsFromTheStoredPreferences)
 {
     writeFile (document ("<chordsDetectionDelay value=\"300\"/><performanceLevel value=\"0\"/>"));
     TovalinPlugin plugin;
-    EXPECT_EQ (plugin.guitarist.chordDetectionDelay, 300);
-    EXPECT_EQ (plugin.voices[0]->modeCount, ModeCountTable[0][0]);
+    EXPECT_EQ (inside (plugin).guitarist.chordDetectionDelay, 300);
+    EXPECT_EQ (inside (plugin).voices[0]->modeCount, ModeCountTable[0][0]);
 }

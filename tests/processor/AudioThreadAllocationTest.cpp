@@ -1,5 +1,6 @@
 #include "processor/TovalinPlugin.h"
 #include "tests/MessagePump.h"
+#include "tests/ProcessorInternals.h"
 #include "tests/support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -155,7 +156,7 @@ struct RunningHost : juce::ChangeListener
     /** Waits until the strings recomputed after a change are live. */
     bool waitForInstall (int installsBefore)
     {
-        return waitUntil ([&] { return plugin.precomputationThread.installCount() > installsBefore; }) &&
+        return waitUntil ([&] { return inside (plugin).precomputationThread.installCount() > installsBefore; }) &&
                waitForBlocks (4);
     }
 
@@ -219,10 +220,10 @@ const Scenario scenarios[] = {
      {
          // Volume (coarse) set to drive "Color", as a user's mapping set may: the strings
          // are recomputed while they play.
-         auto& mapper = h.plugin.actionMapper;
+         auto& mapper = inside (h.plugin).actionMapper;
          mapper.addMapping (7, mapper.createAction ("Set Parameter"), true);
          ASSERT_TRUE (mapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color"));
-         const int before = h.plugin.precomputationThread.installCount();
+         const int before = inside (h.plugin).precomputationThread.installCount();
          EXPECT_TRUE (h.waitForInstall (before));
          EXPECT_TRUE (h.waitForBlocks (100));
      }},
@@ -231,7 +232,7 @@ const Scenario scenarios[] = {
      {
          for (int i = 0; i < 4; ++i)
          {
-             const int before = h.plugin.precomputationThread.installCount();
+             const int before = inside (h.plugin).precomputationThread.installCount();
              setHostParameter (h.plugin, i % 2 == 0 ? P::Color : P::Inharmonicity, 0.2f + 0.15f * (float) i);
              ASSERT_TRUE (h.waitForInstall (before)) << "install " << i;
          }

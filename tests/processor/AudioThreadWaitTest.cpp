@@ -2,6 +2,7 @@
 // keys and the pitch wheel run their actions inside blocks while host automation, the
 // precomputation thread or a state save hold the processor's locks.
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +37,10 @@ struct MappedHost
 
     void mapController (int controller, const juce::String& parameterName)
     {
-        auto action = plugin.actionMapper.createAction ("Set Parameter");
+        auto action = inside (plugin).actionMapper.createAction ("Set Parameter");
         action->setTarget (parameterName);
         ASSERT_EQ (action->getTarget(), parameterName);
-        plugin.actionMapper.addMapping (controller, std::move (action), false);
+        inside (plugin).actionMapper.addMapping (controller, std::move (action), false);
     }
 
     float value (int id) const { return plugin.getParameters()[id]->getValue(); }
@@ -113,9 +114,10 @@ TEST (AudioThreadWait, MappedEventsNeverWaitForALockHeldElsewhere)
         std::function<juce::CriticalSection&(TovalinPlugin&)> get;
     };
     const Case cases[] = {
-        {"parameter lock", [] (TovalinPlugin& p) -> juce::CriticalSection& { return p.parameters.parameterLock; }},
-        {"strings lock", [] (TovalinPlugin& p) -> juce::CriticalSection& { return p.stringsLock; }},
-        {"body filter lock", [] (TovalinPlugin& p) -> juce::CriticalSection& { return p.bodyFilterLock; }},
+        {"parameter lock",
+         [] (TovalinPlugin& p) -> juce::CriticalSection& { return inside (p).parameters.parameterLock; }},
+        {"strings lock", [] (TovalinPlugin& p) -> juce::CriticalSection& { return inside (p).stringsLock; }},
+        {"body filter lock", [] (TovalinPlugin& p) -> juce::CriticalSection& { return inside (p).bodyFilterLock; }},
     };
     for (const Case& c : cases)
     {
@@ -180,5 +182,6 @@ TEST (AudioThreadWait, MappedGuitarChangeRebuildsTheBodyFilterOutsideTheBlock)
     // it, the filter is built once, before the next block.
     host.plugin.runHandedOffWork();
     EXPECT_EQ (host.plugin.bodyFilterBuildCount(), builds + 1);
-    EXPECT_EQ (host.plugin.parameters.get (ParameterTable::GuitarType).getText(), TovalinPlugin::guitarChoices()[8]);
+    EXPECT_EQ (inside (host.plugin).parameters.get (ParameterTable::GuitarType).getText(),
+               TovalinPlugin::guitarChoices()[8]);
 }

@@ -1,4 +1,5 @@
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tools/lab/AudioAnalysis.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ std::vector<float> playAfter (const std::vector<Change>& changes, bool recompute
     TovalinPlugin plugin;
     plugin.setPlayConfigDetails (0, 1, rate, block);
     plugin.prepareToPlay (rate, block);
-    const int installsBefore = plugin.precomputationThread.installCount();
+    const int installsBefore = inside (plugin).precomputationThread.installCount();
     const int* installs = recomputesStrings ? &installsBefore : nullptr;
     juce::AudioBuffer<float> buffer (1, block);
     juce::MidiBuffer none;
@@ -53,7 +54,7 @@ std::vector<float> playAfter (const std::vector<Change>& changes, bool recompute
     // A new guitar also brings the strings its bridge: they are recomputed, and the note
     // is played once they are live, so that each run renders the same samples.
     const auto deadline = juce::Time::getMillisecondCounter() + 20000;
-    while (installs != nullptr && plugin.precomputationThread.installCount() <= *installs &&
+    while (installs != nullptr && inside (plugin).precomputationThread.installCount() <= *installs &&
            juce::Time::getMillisecondCounter() < deadline)
     {
         juce::Thread::sleep (1);

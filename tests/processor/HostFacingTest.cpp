@@ -3,6 +3,7 @@
 // calls in any order.
 #include "processor/HostParameter.h"
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <gtest/gtest.h>
 
@@ -179,7 +180,7 @@ TEST (HostFacing, TheLatencyFollowsBothPreferencesAndTheHostIsTold)
     ASSERT_TRUE (plugin.setPreference ("samplesOfLatency", 1024));
     const int largerPartition = plugin.getLatencySamples();
     EXPECT_GT (largerPartition, before) << "a larger partition is a longer delay";
-    EXPECT_EQ (plugin.convolver.partitionLength(), 1024);
+    EXPECT_EQ (inside (plugin).convolver.partitionLength(), 1024);
     EXPECT_GE (listener.latencyChanges.load(), 1);
 
     listener.latencyChanges = 0;
@@ -230,7 +231,7 @@ TEST (HostFacing, CallsInAnyOrderNeitherCrashNorHang)
             ASSERT_TRUE (allFinite (b)) << rates[k] << " Hz, " << size;
         }
     }
-    EXPECT_EQ (plugin.parameters.get (P::StringType).getText(), juce::String ("Steel"));
+    EXPECT_EQ (inside (plugin).parameters.get (P::StringType).getText(), juce::String ("Steel"));
     plugin.releaseResources();
     plugin.releaseResources();
     buffer.clear();

@@ -1,4 +1,5 @@
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace
 struct Parameters : ::testing::Test
 {
     TovalinPlugin plugin;
-    Param& param (int id) { return plugin.parameters.get (id); }
+    Param& param (int id) { return inside (plugin).parameters.get (id); }
 };
 
 /** What the host is told. */
@@ -34,10 +35,10 @@ TEST_F (Parameters, TwentyTwoInTheirOrderWithTheirDefaults)
 {
     ASSERT_EQ (plugin.getParameters().size(), 22);
     EXPECT_EQ (plugin.getParameters()[4]->getName (100), juce::String ("Volume"));
-    EXPECT_EQ (plugin.parameters.allNames[0], juce::String ("Volume"));
-    EXPECT_EQ (plugin.parameters.allNames[14], juce::String ("Guitar type"));
-    EXPECT_EQ (plugin.parameters.listedNames.size(), 18);
-    EXPECT_EQ (plugin.parameters.listedNames[17], juce::String ("Toggle sustain"));
+    EXPECT_EQ (inside (plugin).parameters.allNames[0], juce::String ("Volume"));
+    EXPECT_EQ (inside (plugin).parameters.allNames[14], juce::String ("Guitar type"));
+    EXPECT_EQ (inside (plugin).parameters.listedNames.size(), 18);
+    EXPECT_EQ (inside (plugin).parameters.listedNames[17], juce::String ("Toggle sustain"));
     EXPECT_FLOAT_EQ (param (P::RoomType).value, 0.6f);
     EXPECT_EQ (param (P::RoomType).getText(), juce::String ("Medium 2"));
     EXPECT_EQ (param (P::ToggleChords).getText(), juce::String ("On"));
@@ -45,7 +46,7 @@ TEST_F (Parameters, TwentyTwoInTheirOrderWithTheirDefaults)
     EXPECT_TRUE (plugin.getParameters()[13]->isMetaParameter());
     EXPECT_FALSE (plugin.getParameters()[15]->isMetaParameter());
     int id = -1;
-    EXPECT_TRUE (plugin.parameters.findId ("Twang", id));
+    EXPECT_TRUE (inside (plugin).parameters.findId ("Twang", id));
     EXPECT_EQ (id, 21);
 }
 
@@ -58,7 +59,7 @@ TEST_F (Parameters, OnlyChangesOfMoreThanOneIn128Count)
     EXPECT_FLOAT_EQ (param (P::Color).lastFiredValue, 0.5f) << "but nothing triggered";
     plugin.setParameter (P::Color, 0.51f);
     EXPECT_FLOAT_EQ (param (P::Color).lastFiredValue, 0.51f) << "the new reference";
-    EXPECT_TRUE (plugin.precomputationThread.isRecomputePending());
+    EXPECT_TRUE (inside (plugin).precomputationThread.isRecomputePending());
 }
 
 TEST_F (Parameters, StepsRoundAndNameTheirChoices)
@@ -87,7 +88,7 @@ TEST_F (Parameters, AForcedToggleReadsOnUntilAnotherValueArrives)
 {
     Param& palm = param (P::TogglePalm);
     {
-        const juce::ScopedLock pl (plugin.parameters.parameterLock);
+        const juce::ScopedLock pl (inside (plugin).parameters.parameterLock);
         palm.forced = true;
         palm.forcePending = true;
     }
@@ -110,11 +111,11 @@ TEST_F (Parameters, PalmAndHarmonicsSwitchEachOtherOffAsTheHostSees)
     EXPECT_FLOAT_EQ (param (P::TogglePalm).value, 1.0f);
     const auto harmonicsOff = std::find (host.changes.begin(), host.changes.end(), std::make_pair (13, 0.0f));
     EXPECT_NE (harmonicsOff, host.changes.end()) << "the host is told that harmonics went off";
-    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::Palm);
+    EXPECT_EQ (inside (plugin).guitarist.touchMode, Guitarist::TouchMode::Palm);
 
     plugin.setParameterNotifyingHost (P::TogglePalm, 0.0f);
     EXPECT_FLOAT_EQ (param (P::ToggleHarmonics).value, 0.0f) << "switching one off leaves the other";
-    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::None);
+    EXPECT_EQ (inside (plugin).guitarist.touchMode, Guitarist::TouchMode::None);
     plugin.removeListener (&host);
 }
 
@@ -142,10 +143,10 @@ TEST_F (Parameters, ReadParametersSkipsWhatItCannotUse)
     EXPECT_FLOAT_EQ (param (P::Color).value, colour);
     EXPECT_FLOAT_EQ (param (P::Twang).value, 0.25f);
     EXPECT_TRUE (param (P::ToggleLegato).forced);
-    EXPECT_TRUE (plugin.guitarist.legato);
+    EXPECT_TRUE (inside (plugin).guitarist.legato);
 
     juce::XmlElement written ("Preset");
-    plugin.parameters.writeParameters (written);
+    inside (plugin).parameters.writeParameters (written);
     ASSERT_EQ (written.getNumChildElements(), 22);
     EXPECT_EQ (written.getChildElement (21)->getStringAttribute ("title"), juce::String ("Twang"));
     EXPECT_EQ (written.getChildElement (15)->getIntAttribute ("auto"), 1);
@@ -153,14 +154,14 @@ TEST_F (Parameters, ReadParametersSkipsWhatItCannotUse)
 
 TEST_F (Parameters, ChangesWhileRestoringStateRequestNoRecompute)
 {
-    plugin.restoringState = true;
+    inside (plugin).restoringState = true;
     plugin.setParameter (P::Impedance, 0.9f);
     plugin.setParameter (P::GuitarType, 1.0f);
-    EXPECT_FALSE (plugin.precomputationThread.isRecomputePending());
+    EXPECT_FALSE (inside (plugin).precomputationThread.isRecomputePending());
     EXPECT_FLOAT_EQ (param (P::Impedance).value, 0.9f);
-    plugin.restoringState = false;
+    inside (plugin).restoringState = false;
     plugin.setParameter (P::GuitarType, 0.0f);
-    EXPECT_TRUE (plugin.precomputationThread.isRecomputePending()) << "a new guitar brings a new admittance";
+    EXPECT_TRUE (inside (plugin).precomputationThread.isRecomputePending()) << "a new guitar brings a new admittance";
 }
 
 TEST_F (Parameters, SideEffectsReachTheStrings)
@@ -174,7 +175,7 @@ TEST_F (Parameters, SideEffectsReachTheStrings)
         const juce::ScopedLock sl (plugin.getCallbackLock());
         plugin.processBlock (buffer, midi);
     }
-    StringVoice& voice = *plugin.voices[2];
+    StringVoice& voice = *inside (plugin).voices[2];
     const auto block = [&] (juce::MidiBuffer events)
     {
         const juce::ScopedLock sl (plugin.getCallbackLock());
@@ -189,15 +190,16 @@ TEST_F (Parameters, SideEffectsReachTheStrings)
     EXPECT_FALSE (voice.gainFading);
     block (none);
     EXPECT_TRUE (voice.gainFading) << "the sounding string glides to its new level";
-    EXPECT_NEAR (plugin.stringParams[2].volumeFactor, std::exp (0.4f * 2.4f), 1e-5);
+    EXPECT_NEAR (inside (plugin).stringParams[2].volumeFactor, std::exp (0.4f * 2.4f), 1e-5);
 
     plugin.setParameterNotifyingHost (P::PitchBend, 1.0f);
     block (none); // the bend reaches the mover at the start of the next run
-    EXPECT_TRUE (plugin.liveModels[2]->fretMover.bending);
-    EXPECT_GT (plugin.liveModels[2]->fretMover.bendTarget, 0.0f);
+    EXPECT_TRUE (inside (plugin).liveModels[2]->fretMover.bending);
+    EXPECT_GT (inside (plugin).liveModels[2]->fretMover.bendTarget, 0.0f);
 
     plugin.setParameterNotifyingHost (P::ExcitationType, 1.0f);
-    EXPECT_FLOAT_EQ (plugin.velocityMapper.excitation().gestures[0].mass, ExcitationEndpoints::pickSoftGesture.mass);
+    EXPECT_FLOAT_EQ (inside (plugin).velocityMapper.excitation().gestures[0].mass,
+                     ExcitationEndpoints::pickSoftGesture.mass);
 
     // Sustain: a released note rings on, and switching sustain off ends it.
     plugin.setParameterNotifyingHost (P::ToggleSustain, 1.0f);
@@ -236,8 +238,8 @@ TEST_F (Parameters, PlayingChangesNeverWaitForTheCallbackLock)
     release = true;
     blockHolder.join();
     EXPECT_FALSE (gaveUp) << "the changes waited for the callback lock";
-    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::None) << "not before the next block";
-    const float volumeBefore = plugin.stringParams[0].volumeFactor;
+    EXPECT_EQ (inside (plugin).guitarist.touchMode, Guitarist::TouchMode::None) << "not before the next block";
+    const float volumeBefore = inside (plugin).stringParams[0].volumeFactor;
 
     juce::AudioBuffer<float> buffer (2, 256);
     juce::MidiBuffer none;
@@ -245,10 +247,10 @@ TEST_F (Parameters, PlayingChangesNeverWaitForTheCallbackLock)
         const juce::ScopedLock sl (plugin.getCallbackLock());
         plugin.processBlock (buffer, none);
     }
-    EXPECT_EQ (plugin.guitarist.touchMode, Guitarist::TouchMode::Harmonics) << "the one switched on last wins";
+    EXPECT_EQ (inside (plugin).guitarist.touchMode, Guitarist::TouchMode::Harmonics) << "the one switched on last wins";
     EXPECT_FLOAT_EQ (plugin.getParameters()[P::TogglePalm]->getValue(), 0.0f);
     TovalinPlugin unprepared; // no blocks run: applied at once
     unprepared.setParameterNotifyingHost (P::Volume, 0.2f);
-    EXPECT_NE (volumeBefore, plugin.stringParams[0].volumeFactor);
-    EXPECT_FLOAT_EQ (plugin.stringParams[0].volumeFactor, unprepared.stringParams[0].volumeFactor);
+    EXPECT_NE (volumeBefore, inside (plugin).stringParams[0].volumeFactor);
+    EXPECT_FLOAT_EQ (inside (plugin).stringParams[0].volumeFactor, inside (unprepared).stringParams[0].volumeFactor);
 }

@@ -1,6 +1,7 @@
 // Preferences changed after the instrument has started take effect at once, as the
 // settings panel and a restored state expect: heard in what the instrument renders.
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include "engine/FFTReal.h"
 #include "tools/lab/AudioAnalysis.h"
@@ -37,7 +38,7 @@ struct Player
     /** Lets the precomputation thread install what the last changes asked for. */
     void settle()
     {
-        for (int i = 0; i < 5000 && ! plugin.precomputationThread.isSettled(); ++i)
+        for (int i = 0; i < 5000 && ! inside (plugin).precomputationThread.isSettled(); ++i)
             juce::Thread::sleep (1);
         juce::AudioBuffer<float> buffer (2, block);
         juce::MidiBuffer none;

@@ -1,4 +1,5 @@
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tests/support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -47,16 +48,16 @@ TEST_F (Processor, PresentsItselfAsAnInstrument)
     EXPECT_EQ (plugin.getName(), juce::String ("Tovalin"));
     EXPECT_TRUE (plugin.acceptsMidi());
     EXPECT_FALSE (plugin.producesMidi());
-    EXPECT_FALSE (plugin.disabled);
-    EXPECT_TRUE (plugin.constructed);
+    EXPECT_FALSE (inside (plugin).disabled);
+    EXPECT_TRUE (inside (plugin).constructed);
     EXPECT_EQ (plugin.getOutputChannelName (0), juce::String ("1"));
 }
 
 TEST_F (Processor, AnUnsupportedRateIsAcceptedButSilent)
 {
     prepare (50000, 256);
-    EXPECT_FALSE (plugin.rateSupported);
-    EXPECT_FLOAT_EQ (plugin.hostSampleRate, 50000.0f);
+    EXPECT_FALSE (inside (plugin).rateSupported);
+    EXPECT_FLOAT_EQ (inside (plugin).hostSampleRate, 50000.0f);
     juce::AudioBuffer<float> buffer (2, 256);
     fillWith (buffer, 0.7f);
     process (buffer, noteOnAt (10));
@@ -64,9 +65,9 @@ TEST_F (Processor, AnUnsupportedRateIsAcceptedButSilent)
     EXPECT_EQ (buffer.getMagnitude (1, 0, 256), 0.0f);
 
     prepare (48000, 256);
-    EXPECT_TRUE (plugin.rateSupported);
+    EXPECT_TRUE (inside (plugin).rateSupported);
     plugin.releaseResources();
-    EXPECT_TRUE (plugin.rateSupported);
+    EXPECT_TRUE (inside (plugin).rateSupported);
 }
 
 TEST_F (Processor, ABlockBeforePreparationIsSilent)
@@ -106,14 +107,14 @@ TEST_F (Processor, ANoteOnChannelOneIsQueuedForTheChordDetectionDelay)
     plugin.setPreference ("chordsDetectionDelay", 1000);
     juce::AudioBuffer<float> buffer (2, 512);
     process (buffer, noteOnAt (100));
-    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
-    EXPECT_EQ (plugin.guitarist.queue().front().time, 100 + 1000 - 512);
+    ASSERT_EQ (inside (plugin).guitarist.queue().size(), 1);
+    EXPECT_EQ (inside (plugin).guitarist.queue().front().time, 100 + 1000 - 512);
 
     // A note-off before its start cancels it.
     juce::MidiBuffer off;
     off.addEvent (juce::MidiMessage::noteOff (1, 64), 0);
     process (buffer, off);
-    EXPECT_TRUE (plugin.guitarist.queue().empty());
+    EXPECT_TRUE (inside (plugin).guitarist.queue().empty());
 }
 
 TEST_F (Processor, WithNoDelayTheGestureIsPlayedInsideItsBlock)
@@ -122,7 +123,7 @@ TEST_F (Processor, WithNoDelayTheGestureIsPlayedInsideItsBlock)
     plugin.setPreference ("chordsDetectionDelay", 0);
     juce::AudioBuffer<float> buffer (2, 512);
     process (buffer, noteOnAt (100));
-    EXPECT_TRUE (plugin.guitarist.queue().empty());
+    EXPECT_TRUE (inside (plugin).guitarist.queue().empty());
 }
 
 // At 192 kHz the leftover from the previous block shortens the chunk, so events in
@@ -132,17 +133,17 @@ TEST_F (Processor, EventsBeyondTheChunkAreStillDelivered)
     prepare (192000, 64);
     plugin.setPreference ("chordsDetectionDelay", 100000);
     juce::AudioBuffer<float> buffer (2, 64);
-    for (int i = 0; i < 5 && plugin.rateConverter.pendingOverflow() == 0; ++i)
+    for (int i = 0; i < 5 && inside (plugin).rateConverter.pendingOverflow() == 0; ++i)
         process (buffer);
-    ASSERT_GT (plugin.rateConverter.pendingOverflow(), 0);
+    ASSERT_GT (inside (plugin).rateConverter.pendingOverflow(), 0);
 
     juce::MidiBuffer midi;
     midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 90), 62);
     midi.addEvent (juce::MidiMessage::noteOn (1, 62, (juce::uint8) 90), 63);
     process (buffer, midi);
-    ASSERT_EQ (plugin.guitarist.queue().size(), 2);
-    EXPECT_EQ (plugin.guitarist.queue().at (0).note, 60);
-    EXPECT_EQ (plugin.guitarist.queue().at (1).note, 62);
+    ASSERT_EQ (inside (plugin).guitarist.queue().size(), 2);
+    EXPECT_EQ (inside (plugin).guitarist.queue().at (0).note, 60);
+    EXPECT_EQ (inside (plugin).guitarist.queue().at (1).note, 62);
 }
 
 // A block no longer than the leftover renders nothing; its events wait for the next one.
@@ -152,17 +153,17 @@ TEST_F (Processor, EventsOfABlockThatRendersNothingAreDeliveredNext)
     plugin.setPreference ("chordsDetectionDelay", 100000);
     juce::AudioBuffer<float> big (2, 509);
     process (big);
-    ASSERT_GE (plugin.rateConverter.pendingOverflow(), 1);
+    ASSERT_GE (inside (plugin).rateConverter.pendingOverflow(), 1);
 
     juce::AudioBuffer<float> one (2, 1);
     process (one, noteOnAt (0, 70));
-    if (plugin.guitarist.queue().empty())
+    if (inside (plugin).guitarist.queue().empty())
     {
         process (one);
         process (big);
     }
-    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
-    EXPECT_EQ (plugin.guitarist.queue().front().note, 70);
+    ASSERT_EQ (inside (plugin).guitarist.queue().size(), 1);
+    EXPECT_EQ (inside (plugin).guitarist.queue().front().note, 70);
 }
 
 TEST_F (Processor, BlocksLongerThanOneChunkPlaceEventsByTheirTime)
@@ -171,8 +172,8 @@ TEST_F (Processor, BlocksLongerThanOneChunkPlaceEventsByTheirTime)
     plugin.setPreference ("chordsDetectionDelay", 1000000);
     juce::AudioBuffer<float> buffer (2, 20000);
     process (buffer, noteOnAt (15000));
-    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
-    EXPECT_EQ (plugin.guitarist.queue().front().time, 15000 + 1000000 - 20000);
+    ASSERT_EQ (inside (plugin).guitarist.queue().size(), 1);
+    EXPECT_EQ (inside (plugin).guitarist.queue().front().time, 15000 + 1000000 - 20000);
 }
 
 TEST_F (Processor, MalformedAndSystemMessagesAreIgnored)
@@ -191,8 +192,8 @@ TEST_F (Processor, MalformedAndSystemMessagesAreIgnored)
     midi.addEvent (juce::MidiMessage::noteOn (1, 64, (juce::uint8) 1), 5);
     juce::AudioBuffer<float> buffer (2, 256);
     process (buffer, midi);
-    ASSERT_EQ (plugin.guitarist.queue().size(), 1);
-    EXPECT_EQ (plugin.guitarist.queue().front().note, 64);
+    ASSERT_EQ (inside (plugin).guitarist.queue().size(), 1);
+    EXPECT_EQ (inside (plugin).guitarist.queue().front().note, 64);
 }
 
 TEST_F (Processor, TheHostsFloatingPointStateIsRestored)
@@ -213,11 +214,11 @@ TEST_F (Processor, ResetEngineClearsTheFingeringAndTheQueue)
     plugin.setPreference ("chordsDetectionDelay", 100000);
     juce::AudioBuffer<float> buffer (2, 256);
     process (buffer, noteOnAt (5));
-    plugin.fingering.setString (0, 52, 0, StringState::Single);
+    inside (plugin).fingering.setString (0, 52, 0, StringState::Single);
     plugin.resetEngine();
-    EXPECT_TRUE (plugin.guitarist.queue().empty());
-    EXPECT_EQ (plugin.fingering.note[0], -1);
-    EXPECT_EQ (plugin.fingering.state[0], StringState::Free);
+    EXPECT_TRUE (inside (plugin).guitarist.queue().empty());
+    EXPECT_EQ (inside (plugin).fingering.note[0], -1);
+    EXPECT_EQ (inside (plugin).fingering.state[0], StringState::Free);
 }
 
 TEST_F (Processor, ProcessBlockDoesNotAllocateInSteadyState)
@@ -267,23 +268,23 @@ TEST_F (Processor, StateChunkRoundTripsAndForeignDataIsIgnored)
     const char garbage[] = "VC2!\xff\xff\xff\x7f<not xml";
     plugin.setStateInformation (garbage, (int) sizeof (garbage));
     plugin.setStateInformation (nullptr, 0);
-    EXPECT_TRUE (plugin.constructed);
+    EXPECT_TRUE (inside (plugin).constructed);
 }
 
 TEST_F (Processor, PreferencesFollowTheirRangeRules)
 {
     EXPECT_TRUE (plugin.setPreference ("samplesOfLatency", 300));
-    EXPECT_EQ (plugin.settings.samplesOfLatency, 512);
+    EXPECT_EQ (inside (plugin).settings.samplesOfLatency, 512);
     EXPECT_TRUE (plugin.setPreference ("samplesOfLatency", 0));
-    EXPECT_EQ (plugin.settings.samplesOfLatency, 2);
+    EXPECT_EQ (inside (plugin).settings.samplesOfLatency, 2);
     EXPECT_TRUE (plugin.setPreference ("harmonics", 0));
-    EXPECT_EQ (plugin.settings.harmonics, 1);
+    EXPECT_EQ (inside (plugin).settings.harmonics, 1);
     EXPECT_TRUE (plugin.setPreference ("performanceLevel", 7));
-    EXPECT_EQ (plugin.settings.performanceLevel, 2);
+    EXPECT_EQ (inside (plugin).settings.performanceLevel, 2);
     EXPECT_TRUE (plugin.setPreference ("bend", -1));
-    EXPECT_EQ (plugin.settings.bend, 0);
+    EXPECT_EQ (inside (plugin).settings.bend, 0);
     EXPECT_TRUE (plugin.setPreference ("chordsDetectionDelay", 441));
-    EXPECT_EQ (plugin.guitarist.chordDetectionDelay, 441);
+    EXPECT_EQ (inside (plugin).guitarist.chordDetectionDelay, 441);
     EXPECT_FALSE (plugin.setPreference ("volume", 1));
 }
 
@@ -312,7 +313,7 @@ TEST_F (Processor, TheReportedLatencyIsTheChordDelayAndTheBodyFilterInHostSample
 {
     plugin.setPreference ("chordsDetectionDelay", 441); // 10 ms
     prepare (44100, 256);
-    const int partition = plugin.convolver.partitionLength();
+    const int partition = inside (plugin).convolver.partitionLength();
     EXPECT_EQ (partition, 256); // the default latency preference
     EXPECT_EQ (plugin.getLatencySamples(), 441 + partition);
     prepare (96000, 256);

@@ -1,4 +1,5 @@
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include <gtest/gtest.h>
 
@@ -39,36 +40,37 @@ TEST (State, ASavedInstrumentIsRestoredWhole)
     a.setCurrentProgram (7); // "Heavy"
     a.setParameterNotifyingHost (P::Color, 0.8f);
     a.setParameterNotifyingHost (P::StringType, 1.0f);
-    a.velocityMapper.addPoint (64, 100);
+    inside (a).velocityMapper.addPoint (64, 100);
     a.setPreference ("chordsDetectionDelay", 200);
-    a.settings.showWelcomePanel = 0;
-    a.actionMapper.addMapping (7, a.actionMapper.createAction ("Set Parameter"), true);
-    a.actionMapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color");
+    inside (a).settings.showWelcomePanel = 0;
+    inside (a).actionMapper.addMapping (7, inside (a).actionMapper.createAction ("Set Parameter"), true);
+    inside (a).actionMapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color");
     juce::MemoryBlock chunk;
     a.getStateInformation (chunk);
 
     TovalinPlugin b;
     b.setStateInformation (chunk.getData(), (int) chunk.getSize());
-    EXPECT_FLOAT_EQ (b.parameters.get (P::Color).value, 0.8f);
-    EXPECT_EQ (b.parameters.get (P::StringType).getText(), juce::String ("Steel"));
-    EXPECT_EQ (b.parameters.get (P::GuitarType).getText(), a.parameters.get (P::GuitarType).getText());
-    EXPECT_EQ (b.velocityMapper.getPoints(), a.velocityMapper.getPoints());
-    EXPECT_EQ (b.settings.chordsDetectionDelay, 200);
-    EXPECT_EQ (b.guitarist.chordDetectionDelay, 200);
-    EXPECT_EQ (b.settings.showWelcomePanel, 1) << "not part of the state";
-    EXPECT_EQ (b.presetLibrary->getCurrentName(), juce::String ("Heavy"));
+    EXPECT_FLOAT_EQ (inside (b).parameters.get (P::Color).value, 0.8f);
+    EXPECT_EQ (inside (b).parameters.get (P::StringType).getText(), juce::String ("Steel"));
+    EXPECT_EQ (inside (b).parameters.get (P::GuitarType).getText(),
+               inside (a).parameters.get (P::GuitarType).getText());
+    EXPECT_EQ (inside (b).velocityMapper.getPoints(), inside (a).velocityMapper.getPoints());
+    EXPECT_EQ (inside (b).settings.chordsDetectionDelay, 200);
+    EXPECT_EQ (inside (b).guitarist.chordDetectionDelay, 200);
+    EXPECT_EQ (inside (b).settings.showWelcomePanel, 1) << "not part of the state";
+    EXPECT_EQ (inside (b).presetLibrary->getCurrentName(), juce::String ("Heavy"));
     EXPECT_EQ (b.getCurrentProgram(), 7);
-    EXPECT_TRUE (b.presetLibrary->isModified()) << "the song's sound differs from the preset";
-    EXPECT_FALSE (b.restoringState);
-    ASSERT_EQ (b.actionMapper.mappingsOf (7).size(), 1u) << "the mappings come along";
-    EXPECT_EQ (b.actionMapper.mappingsOf (7)[0]->getTarget(), juce::String ("Color"));
-    EXPECT_EQ (b.actionMapper.mappingsOf (1).size(), 1u);
+    EXPECT_TRUE (inside (b).presetLibrary->isModified()) << "the song's sound differs from the preset";
+    EXPECT_FALSE (inside (b).restoringState);
+    ASSERT_EQ (inside (b).actionMapper.mappingsOf (7).size(), 1u) << "the mappings come along";
+    EXPECT_EQ (inside (b).actionMapper.mappingsOf (7)[0]->getTarget(), juce::String ("Color"));
+    EXPECT_EQ (inside (b).actionMapper.mappingsOf (1).size(), 1u);
 }
 
 TEST (State, ChunksThatAreNotOursChangeNothing)
 {
     TovalinPlugin plugin;
-    const float colour = plugin.parameters.get (P::Color).value;
+    const float colour = inside (plugin).parameters.get (P::Color).value;
     juce::MemoryBlock foreign;
     juce::XmlElement other ("SomethingElse");
     other.createNewChildElement ("Parameter")->setAttribute ("id", 6);
@@ -77,8 +79,8 @@ TEST (State, ChunksThatAreNotOursChangeNothing)
     const char garbage[] = "VC2!\x05\x00\x00\x00<x/>";
     plugin.setStateInformation (garbage, (int) sizeof (garbage));
     plugin.setStateInformation (garbage, 3);
-    EXPECT_FLOAT_EQ (plugin.parameters.get (P::Color).value, colour);
-    EXPECT_EQ (plugin.presetLibrary->getCurrentName(), juce::String ("Are You Classical ?"));
+    EXPECT_FLOAT_EQ (inside (plugin).parameters.get (P::Color).value, colour);
+    EXPECT_EQ (inside (plugin).presetLibrary->getCurrentName(), juce::String ("Are You Classical ?"));
 }
 
 TEST (State, AnUnknownCurrentPresetCountsAsModified)
@@ -91,8 +93,8 @@ TEST (State, AnUnknownCurrentPresetCountsAsModified)
     juce::MemoryBlock chunk;
     juce::AudioProcessor::copyXmlToBinary (state, chunk);
     plugin.setStateInformation (chunk.getData(), (int) chunk.getSize());
-    EXPECT_TRUE (plugin.presetLibrary->isModified());
-    EXPECT_EQ (plugin.presetLibrary->getCurrentName(), juce::String ("Are You Classical ?"));
+    EXPECT_TRUE (inside (plugin).presetLibrary->isModified());
+    EXPECT_EQ (inside (plugin).presetLibrary->getCurrentName(), juce::String ("Are You Classical ?"));
 }
 
 TEST (State, TheHostIsKnownByItsExecutableName)
@@ -106,12 +108,12 @@ TEST (State, TheHostIsKnownByItsExecutableName)
         EXPECT_EQ (TovalinPlugin::hostTypeOf (name), code) << name;
 
     TovalinPlugin plugin;
-    plugin.hostType = 15;
+    inside (plugin).hostType = 15;
     EXPECT_EQ (plugin.getNumPrograms(), 1);
     EXPECT_EQ (plugin.getCurrentProgram(), 0);
     EXPECT_EQ (plugin.getProgramName (3), juce::String ("None"));
     plugin.setCurrentProgram (3);
-    EXPECT_EQ (plugin.presetLibrary->getCurrentIndex(), 0) << "ignored in the Cubase family";
+    EXPECT_EQ (inside (plugin).presetLibrary->getCurrentIndex(), 0) << "ignored in the Cubase family";
 }
 
 namespace
@@ -187,10 +189,10 @@ TEST (State, AChangedInstrumentIsRestoredWholeIntoAFreshOne)
                                                        {"inversions", 0}};
     for (const auto& [key, value] : preferences)
         ASSERT_TRUE (a.setPreference (key, value)) << key;
-    a.velocityMapper.addPoint (40, 20);
-    a.velocityMapper.addPoint (100, 127);
-    a.actionMapper.addMapping (7, a.actionMapper.createAction ("Set Parameter"), true);
-    a.actionMapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color");
+    inside (a).velocityMapper.addPoint (40, 20);
+    inside (a).velocityMapper.addPoint (100, 127);
+    inside (a).actionMapper.addMapping (7, inside (a).actionMapper.createAction ("Set Parameter"), true);
+    inside (a).actionMapper.setMappingTarget ("Volume (coarse)", "Set Parameter", "Volume", "Color");
     const auto saved = stateOf (a);
     ASSERT_NE (saved, nullptr);
 

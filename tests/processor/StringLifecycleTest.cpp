@@ -1,4 +1,5 @@
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 
 #include "engine/StringConstants.h"
 #include "engine/StringPrecomputation.h"
@@ -52,7 +53,7 @@ struct Host
         for (int i = 0; i < maxBlocks; ++i)
         {
             block();
-            if (plugin.precomputationThread.installCount() >= target)
+            if (inside (plugin).precomputationThread.installCount() >= target)
                 return true;
             std::this_thread::sleep_for (std::chrono::microseconds (500));
         }
@@ -61,7 +62,7 @@ struct Host
 
     bool allIdle() const
     {
-        for (const auto& v : plugin.voices)
+        for (const auto& v : inside (plugin).voices)
             if (! v->idle)
                 return false;
         return true;
@@ -82,10 +83,10 @@ TEST (StringLifecycle, AFirstPreparationComputesEveryStringAndTheyPlay)
     Host host;
     for (int s = 0; s < StringCount; ++s)
     {
-        const StringModel& live = *host.plugin.liveModels[(size_t) s];
+        const StringModel& live = *inside (host.plugin).liveModels[(size_t) s];
         EXPECT_GT (live.modes.decayTime[0], 0.1f) << s;
         EXPECT_EQ (live.modeCount, ModeCountTable[2][s]);
-        EXPECT_EQ (host.plugin.voices[(size_t) s]->getModel(), &live);
+        EXPECT_EQ (inside (host.plugin).voices[(size_t) s]->getModel(), &live);
     }
     host.playOnEveryString();
     for (int i = 0; i < 40; ++i)
@@ -111,7 +112,7 @@ TEST (StringLifecycle, ARecomputeWhileStringsSoundInstallsWithoutAClick)
     SoundControls c = host.plugin.currentSoundControls();
     c.color = 0.8f;
     c.attackPlace = 0.3f;
-    const int installs = host.plugin.precomputationThread.installCount();
+    const int installs = inside (host.plugin).precomputationThread.installCount();
     host.plugin.setSoundControls (c);
     ASSERT_TRUE (host.renderUntilInstallCount (installs + 6));
     for (int i = 0; i < 20; ++i)
@@ -130,16 +131,16 @@ TEST (StringLifecycle, AStringSetChangeReleasesAllStrings)
 
     SoundControls c = host.plugin.currentSoundControls();
     c.stringType = "Steel";
-    const int installs = host.plugin.precomputationThread.installCount();
+    const int installs = inside (host.plugin).precomputationThread.installCount();
     host.plugin.setSoundControls (c);
     ASSERT_TRUE (host.renderUntilInstallCount (installs + 1));
     for (int i = 0; i < 12; ++i) // 2205 samples of release fade
         host.block();
     EXPECT_TRUE (host.allIdle()); // (the body and room still ring for a while)
     ASSERT_TRUE (host.renderUntilInstallCount (installs + 6));
-    const juce::ScopedLock sl (host.plugin.stringsLock);
+    const juce::ScopedLock sl (inside (host.plugin).stringsLock);
     for (int s = 0; s < StringCount; ++s)
-        EXPECT_EQ (host.plugin.liveModels[(size_t) s]->stringSetName, "Steel");
+        EXPECT_EQ (inside (host.plugin).liveModels[(size_t) s]->stringSetName, "Steel");
 }
 
 // Two requests 10 ms apart: whatever the thread was doing, every live string ends
@@ -158,7 +159,7 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
         std::this_thread::sleep_for (std::chrono::microseconds (600));
     }
     host.plugin.setSoundControls (second);
-    for (int i = 0; i < 3000 && host.plugin.precomputationThread.isRecomputePending(); ++i)
+    for (int i = 0; i < 3000 && inside (host.plugin).precomputationThread.isRecomputePending(); ++i)
         host.block();
     // Let the pass that serves the second request finish and be installed.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (10);
@@ -168,15 +169,17 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
         {
             // Read what the install writes under its lock, and let go before the next
             // block: a block takes the callback lock, which comes first in the order.
-            const juce::ScopedLock sl (host.plugin.stringsLock);
+            const juce::ScopedLock sl (inside (host.plugin).stringsLock);
             settled = true;
             for (int s = 0; s < StringCount; ++s)
             {
-                StringParams expected = host.plugin.stringParams[(size_t) s];
-                host.plugin.recomputeStringParams (expected, second);
-                StringModel probe (host.plugin.liveModels[(size_t) s]->modeCount, StringFretCount[s], &expected);
+                StringParams expected = inside (host.plugin).stringParams[(size_t) s];
+                inside (host.plugin).recomputeStringParams (expected, second);
+                StringModel probe (inside (host.plugin).liveModels[(size_t) s]->modeCount, StringFretCount[s],
+                                   &expected);
                 computeModes (probe);
-                settled = settled && host.plugin.liveModels[(size_t) s]->modes.decayTime[5] == probe.modes.decayTime[5];
+                settled = settled &&
+                          inside (host.plugin).liveModels[(size_t) s]->modes.decayTime[5] == probe.modes.decayTime[5];
             }
         }
         if (! settled)
@@ -186,12 +189,12 @@ TEST (StringLifecycle, TwoRequestsNeverLeaveMixedValuesLive)
         }
     }
     EXPECT_TRUE (settled) << "every live string is computed from the second values";
-    const juce::ScopedLock sl (host.plugin.stringsLock);
+    const juce::ScopedLock sl (inside (host.plugin).stringsLock);
     for (int s = 0; s < StringCount; ++s)
     {
-        StringParams p = host.plugin.stringParams[(size_t) s];
-        host.plugin.recomputeStringParams (p, second);
-        EXPECT_FLOAT_EQ (host.plugin.stringParams[(size_t) s].internalDamping, p.internalDamping) << s;
+        StringParams p = inside (host.plugin).stringParams[(size_t) s];
+        inside (host.plugin).recomputeStringParams (p, second);
+        EXPECT_FLOAT_EQ (inside (host.plugin).stringParams[(size_t) s].internalDamping, p.internalDamping) << s;
     }
 }
 
@@ -202,12 +205,12 @@ TEST (StringLifecycle, ASoundPrecisionChangeRebuildsTheStrings)
     host.plugin.buildStrings (true);
     for (int s = 0; s < StringCount; ++s)
     {
-        EXPECT_EQ (host.plugin.voices[(size_t) s]->modeCount, ModeCountTable[0][s]);
-        EXPECT_GT (host.plugin.liveModels[(size_t) s]->modes.decayTime[0], 0.1f);
+        EXPECT_EQ (inside (host.plugin).voices[(size_t) s]->modeCount, ModeCountTable[0][s]);
+        EXPECT_GT (inside (host.plugin).liveModels[(size_t) s]->modes.decayTime[0], 0.1f);
     }
-    const StringVoice* before = host.plugin.voices[0].get();
+    const StringVoice* before = inside (host.plugin).voices[0].get();
     host.plugin.buildStrings (true); // the same level again does nothing
-    EXPECT_EQ (host.plugin.voices[0].get(), before);
+    EXPECT_EQ (inside (host.plugin).voices[0].get(), before);
     host.playOnEveryString();
     for (int i = 0; i < 10; ++i)
         host.block();
@@ -272,7 +275,8 @@ TEST (StringLifecycle, RenderingRecomputingAndInstallingConcurrentlyIsSafe)
 
     parameters.join();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (20);
-    while (host.plugin.precomputationThread.isRecomputePending() && std::chrono::steady_clock::now() < deadline)
+    while (inside (host.plugin).precomputationThread.isRecomputePending() &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for (std::chrono::milliseconds (5));
     std::this_thread::sleep_for (std::chrono::milliseconds (100));
     stop = true;
@@ -280,7 +284,7 @@ TEST (StringLifecycle, RenderingRecomputingAndInstallingConcurrentlyIsSafe)
 
     EXPECT_FALSE (badSample);
     EXPECT_GT (blocks.load(), 100);
-    EXPECT_GT (host.plugin.precomputationThread.installCount(), 6);
+    EXPECT_GT (inside (host.plugin).precomputationThread.installCount(), 6);
 }
 
 // A host restoring state and automating on its own threads while the audio thread
@@ -354,8 +358,8 @@ TEST (StringLifecycle, ANoteSoundsFromItsOwnSample)
     plugin.processBlock (buffer, midi);
     EXPECT_EQ (buffer.getMagnitude (0, 0, 100), 0.0f);
     EXPECT_GT (buffer.getMagnitude (0, 100, 412), 0.0f);
-    EXPECT_EQ (plugin.fingering.note[2], 64) << "note 64 is played on string 2";
-    EXPECT_EQ (plugin.fingering.fret[2], 2);
+    EXPECT_EQ (inside (plugin).fingering.note[2], 64) << "note 64 is played on string 2";
+    EXPECT_EQ (inside (plugin).fingering.fret[2], 2);
 }
 
 // When the last string falls silent the body filter is told that its input rests, at
@@ -368,7 +372,7 @@ TEST (StringLifecycle, TheBodyFilterLearnsWhenTheStringsFallSilent)
     off.addEvent (juce::MidiMessage::noteOff (3, 60), 0);
     host.block (on);
     host.block();
-    EXPECT_FALSE (host.plugin.convolver.isTailCounting());
+    EXPECT_FALSE (inside (host.plugin).convolver.isTailCounting());
     host.block (off);
     int blocks = 0;
     while (! host.allIdle() && blocks < 20)
@@ -378,9 +382,9 @@ TEST (StringLifecycle, TheBodyFilterLearnsWhenTheStringsFallSilent)
     }
     ASSERT_TRUE (host.allIdle());
     host.block();
-    EXPECT_TRUE (host.plugin.convolver.isTailCounting());
+    EXPECT_TRUE (inside (host.plugin).convolver.isTailCounting());
     host.block (on);
-    EXPECT_FALSE (host.plugin.convolver.isTailCounting());
+    EXPECT_FALSE (inside (host.plugin).convolver.isTailCounting());
 }
 
 // A block whose strings blow up resets the engine; the next block starts from silence.
@@ -390,15 +394,15 @@ TEST (StringLifecycle, AnArithmeticFaultResetsTheEngine)
     host.playOnEveryString();
     host.block();
     {
-        const juce::ScopedLock sl (host.plugin.stringsLock);
-        StringVoice& voice = *host.plugin.voices[0];
+        const juce::ScopedLock sl (inside (host.plugin).stringsLock);
+        StringVoice& voice = *inside (host.plugin).voices[0];
         for (int i = 0; i < voice.modeCount; ++i)
             voice.state[i] = 3e38f; // the next update overflows
     }
     host.block();
-    for (const auto& v : host.plugin.voices)
+    for (const auto& v : inside (host.plugin).voices)
         EXPECT_TRUE (v->idle);
-    EXPECT_EQ (host.plugin.fingering.note[0], -1);
+    EXPECT_EQ (inside (host.plugin).fingering.note[0], -1);
     for (size_t i = host.recorded.size() - 256; i < host.recorded.size(); ++i)
         ASSERT_TRUE (std::isfinite (host.recorded[i]));
     host.block();
@@ -433,10 +437,10 @@ TEST (StringLifecycle, MoverSettingsFromAnotherThreadArriveWhole)
     stop = true;
     audio.join();
     host.block();
-    const juce::ScopedLock sl (host.plugin.stringsLock);
+    const juce::ScopedLock sl (inside (host.plugin).stringsLock);
     for (int s = 0; s < StringCount; ++s)
     {
-        const Vibrato& mover = host.plugin.liveModels[(size_t) s]->fretMover;
+        const Vibrato& mover = inside (host.plugin).liveModels[(size_t) s]->fretMover;
         EXPECT_GT (mover.bendTarget, 0.0f) << s;
         EXPECT_EQ (mover.frequency, 0.0f) << s;
     }
@@ -456,11 +460,12 @@ TEST (StringLifecycle, TheBodyFilterIsLoadedAndItsLatencyIsTheOnsetDelay)
         plugin.prepareToPlay (44100, 256);
         latency = plugin.getLatencySamples();
         if (filtered)
-            response.assign (plugin.bodyFilterBuilder->response(), plugin.bodyFilterBuilder->response() + 2048);
+            response.assign (inside (plugin).bodyFilterBuilder->response(),
+                             inside (plugin).bodyFilterBuilder->response() + 2048);
         else
         {
             const juce::ScopedLock sl (plugin.getCallbackLock());
-            plugin.convolver = Convolver(); // nothing loaded: the dry string sum passes
+            inside (plugin).convolver = Convolver(); // nothing loaded: the dry string sum passes
         }
         juce::AudioBuffer<float> buffer (2, 256);
         juce::MidiBuffer midi;

@@ -17,6 +17,7 @@
 // for data races.
 
 #include "processor/TovalinPlugin.h"
+#include "tests/ProcessorInternals.h"
 #include "tests/TemporaryHome.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -219,12 +220,13 @@ int main (int argc, char** argv)
                     plugin.setStateInformation (saved.getData(), (int) saved.getSize());
                 else if (what < 9)
                 {
-                    const int count = plugin.presetLibrary->getNames().size();
-                    plugin.presetLibrary->selectIndex (std::uniform_int_distribution<int> (0, count - 1) (rng));
+                    const int count = inside (plugin).presetLibrary->getNames().size();
+                    inside (plugin).presetLibrary->selectIndex (
+                        std::uniform_int_distribution<int> (0, count - 1) (rng));
                 }
                 else
-                    plugin.presetLibrary->save ("Soak " + juce::String (step % 3), "");
-                plugin.deferredPresetLoad.runPending();
+                    inside (plugin).presetLibrary->save ("Soak " + juce::String (step % 3), "");
+                inside (plugin).deferredPresetLoad.runPending();
                 std::this_thread::sleep_for (std::chrono::milliseconds (20));
             }
         });

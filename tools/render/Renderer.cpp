@@ -488,7 +488,7 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
 
     plugin->prepareToPlay (options.rate, options.block);
     plugin->finishPendingWork();
-    plugin->fingering.changed = 0;
+    plugin->getFingering().takeChange();
 
     juce::AudioBuffer<float> buffer (options.channels, options.block);
     juce::MidiBuffer midi;
@@ -519,8 +519,8 @@ int renderMain (const std::vector<std::string>& args, std::ostream& out, std::os
         plugin->finishPendingWork();
         writeOk = wav.write (buffer, n);
 
-        if (trace != nullptr && plugin->fingering.changed.exchange (0) != 0)
-            writeTrace (*trace, (double) (pos + n) / options.rate, plugin->fingering);
+        if (trace != nullptr && plugin->getFingering().takeChange())
+            writeTrace (*trace, (double) (pos + n) / options.rate, plugin->getFingering());
         progress.show ((double) (pos + n) / (double) totalSamples);
     }
     progress.done();
