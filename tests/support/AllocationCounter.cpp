@@ -11,7 +11,14 @@
 #include <mutex>
 #include <new>
 
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+// GCC names its sanitizers with macros, clang through __has_feature; a sanitizer's own
+// allocator must not be replaced.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TOVALIN_SANITIZED_BUILD 1
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__) || defined(TOVALIN_SANITIZED_BUILD)
 #define TOVALIN_REPLACES_ALLOCATOR 0
 #else
 #define TOVALIN_REPLACES_ALLOCATOR 1
